@@ -1,0 +1,41 @@
+#include "ConversionCommands.h"
+
+#include <cwctype>
+
+#include "Module1.h"
+
+namespace {
+
+constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
+constexpr size_t kMarkerLength = 2;       // "AA" in front, "ZZ" behind
+
+}  // namespace
+
+void ConversionCommands::Command2_Click() {
+    const std::wstring source = m_clipboard.Text();
+    // Only the first character is looked at: an address starts with h(ttp) or f(tp).
+    if (source.empty()) return;
+    const wchar_t first = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(source.front())));
+    if (first != L'h' && first != L'f') return;
+
+    m_text1.SetText(source);
+    m_text2.SetText(L"thunder://" + Module1::Base64EncodeText(L"AA" + m_text1.Text() + L"ZZ"));
+    m_clipboard.ReplaceText(m_text2.Text());
+}
+
+void ConversionCommands::Command3_Click() {
+    const std::wstring source = m_clipboard.Text();
+    if (source.empty() || source.front() != L't') return;
+
+    m_text2.SetText(source);
+    // Too short to hold a prefix, or a payload that does not decode to the
+    // two markers and something between them: the source stays on show in
+    // Text2, Text1 and the clipboard keep what they had.
+    const std::wstring link = m_text2.Text();
+    if (link.size() < kLinkPrefixLength) return;
+    const std::wstring decoded = Module1::Base64DecodeText(std::wstring_view(link).substr(kLinkPrefixLength));
+    if (decoded.size() < 2 * kMarkerLength) return;
+
+    m_text1.SetText(decoded.substr(kMarkerLength, decoded.size() - 2 * kMarkerLength));
+    m_clipboard.ReplaceText(m_text1.Text());
+}

@@ -1,0 +1,15 @@
+# Cross toolchain: Debian's mingw-w64 (posix threads variant) for 64-bit Windows.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOOL_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TOOL_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOOL_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Test executables run under Wine; CTest puts this in front of every test command.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec)
+# One self-contained executable: no libstdc++/libgcc/winpthread DLLs beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,29 @@
+#include "StdFont.h"
+
+#include <cmath>
+#include <cwchar>
+
+LOGFONTW StdFont::ToLogFont(int pixelsPerInch) const {
+    LOGFONTW lf{};
+    lf.lfHeight = -static_cast<LONG>(std::lround(m_size * pixelsPerInch / 72.0));
+    lf.lfWeight = m_bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = m_italic;
+    lf.lfUnderline = m_underline;
+    lf.lfStrikeOut = m_strikethrough;
+    lf.lfCharSet = m_charset;
+    wcsncpy(lf.lfFaceName, m_name.c_str(), LF_FACESIZE - 1);
+    return lf;
+}
+
+HFONT StdFont::Handle() {
+    if (!m_font) {
+        int dpi = 96;
+        if (HDC screen = GetDC(nullptr)) {
+            dpi = GetDeviceCaps(screen, LOGPIXELSY);
+            ReleaseDC(nullptr, screen);
+        }
+        const LOGFONTW lf = ToLogFont(dpi);
+        m_font.reset(CreateFontIndirectW(&lf));
+    }
+    return m_font.get();
+}

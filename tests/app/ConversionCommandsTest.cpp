@@ -1,0 +1,130 @@
+#include "app/ConversionCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class FakeTextBox : public ITextBox {
+public:
+    std::wstring Text() const override { return text; }
+    void SetText(const std::wstring& value) override { text = value; }
+    std::wstring text;
+};
+
+class FakeClipboard : public IClipboard {
+public:
+    std::wstring Text() override { return text; }
+    bool ReplaceText(const std::wstring& value) override {
+        ++writes;
+        text = value;
+        return true;
+    }
+    std::wstring text;
+    int writes = 0;
+};
+
+class CommandsTest : public testing::Test {
+protected:
+    void Given(const std::wstring& clipboardText, const std::wstring& box1 = L"one",
+               const std::wstring& box2 = L"two") {
+        clipboard.text = clipboardText;
+        text1.text = box1;
+        text2.text = box2;
+    }
+    void ExpectUnchanged(const std::wstring& clipboardText) {
+        EXPECT_EQ(clipboard.text, clipboardText);
+        EXPECT_EQ(clipboard.writes, 0);
+        EXPECT_EQ(text1.text, L"one");
+        EXPECT_EQ(text2.text, L"two");
+    }
+
+    FakeTextBox text1, text2;
+    FakeClipboard clipboard;
+    ConversionCommands commands{text1, text2, clipboard};
+};
+
+const std::wstring kAddress = L"http://example.com/a.zip";
+const std::wstring kLink = L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==";
+
+}  // namespace
+
+TEST_F(CommandsTest, AddressBecomesLink) {
+    Given(kAddress);
+    commands.Command2_Click();
+    EXPECT_EQ(text1.text, kAddress);
+    EXPECT_EQ(text2.text, kLink);
+    EXPECT_EQ(clipboard.text, kLink);
+    EXPECT_EQ(clipboard.writes, 1);
+
+    // Only the first character is tested, after lower-casing it.
+    for (const std::wstring source : {L"HTTP://X/", L"ftp://x/", L"Fhello", L"h"}) {
+        Given(source);
+        commands.Command2_Click();
+        EXPECT_EQ(text1.text, source);
+        EXPECT_EQ(text2.text.rfind(L"thunder://", 0), 0u);
+        EXPECT_EQ(clipboard.text, text2.text);
+    }
+    Given(L"ftp://x/");
+    commands.Command2_Click();
+    EXPECT_EQ(text2.text, L"thunder://QUFmdHA6Ly94L1pa");
+}
+
+TEST_F(CommandsTest, AddressCommandIgnoresOtherText) {
+    for (const std::wstring source : {L"", L" http://x/", L"\"http://x/\"", L"thunder://x", L"中文"}) {
+        Given(source);
+        commands.Command2_Click();
+        ExpectUnchanged(source);
+    }
+}
+
+TEST_F(CommandsTest, LinkBecomesAddress) {
+    Given(kLink);
+    commands.Command3_Click();
+    EXPECT_EQ(text2.text, kLink);
+    EXPECT_EQ(text1.text, kAddress);
+    EXPECT_EQ(clipboard.text, kAddress);
+    EXPECT_EQ(clipboard.writes, 1);
+
+    // The first ten characters are dropped unread, and the markers are not compared.
+    Given(L"tHUNDER:\\\\QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.text, kAddress);
+    Given(L"thunder://WFhodHRwOi8veFla");  // "XXhttp://xYZ"
+    commands.Command3_Click();
+    EXPECT_EQ(text1.text, L"http://x");
+}
+
+TEST_F(CommandsTest, RoundTripKeepsChineseAddress) {
+    const std::wstring address = L"http://下载.example.com/文件 1.zip";
+    Given(address);
+    commands.Command2_Click();
+    EXPECT_EQ(text2.text, L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.text, address);
+    EXPECT_EQ(clipboard.text, address);
+}
+
+TEST_F(CommandsTest, LinkCommandIgnoresOtherText) {
+    for (const std::wstring source : {L"", L"Thunder://QUFodHRwOi8veFpa", L" thunder://QUFodHRwOi8veFpa", L"http://x/"}) {
+        Given(source);
+        commands.Command3_Click();
+        ExpectUnchanged(source);
+    }
+}
+
+TEST_F(CommandsTest, UnusableLinkShowsSourceOnly) {
+    // Too short for the prefix, invalid Base64 (trailing "/", line break), or
+    // a payload shorter than the two markers: Text2 shows the source, Text1
+    // and the clipboard stay as they were.
+    for (const std::wstring source : {L"thunder:/", L"thunder://QUFodHRwOi8veFpa/", L"thunder://QUFodHRwOi8v\r\neFpa",
+                                      L"thunder://QUFa", L"thunder://"}) {
+        Given(source);
+        commands.Command3_Click();
+        EXPECT_EQ(text2.text, source);
+        EXPECT_EQ(text1.text, L"one");
+        EXPECT_EQ(clipboard.text, source);
+        EXPECT_EQ(clipboard.writes, 0);
+    }
+}

@@ -1,0 +1,171 @@
+// The conversion commands on real EDIT controls and the real clipboard.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/ConversionCommands.h"
+#include "plumbing/Clipboard.h"
+#include "plumbing/TextBox.h"
+
+namespace {
+
+// Raw clipboard access for the test itself, independent of the code under test.
+void PutOnClipboard(UINT format, const void* data, size_t bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (data) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        memcpy(GlobalLock(memory), data, bytes);
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    }
+    CloseClipboard();
+}
+void PutText(const std::wstring& text) {
+    PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+struct ClipboardContent {
+    std::wstring text;
+    int formats = 0;
+    bool hasText = false;
+};
+ClipboardContent ReadClipboard() {
+    ClipboardContent content;
+    if (!OpenClipboard(nullptr)) return content;
+    content.formats = CountClipboardFormats();
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        content.hasText = true;
+        content.text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return content;
+}
+
+class CommandsOnWindowsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_window = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 200, nullptr, nullptr,
+                                   nullptr, nullptr);
+        ASSERT_NE(m_window, nullptr);
+        const DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL;
+        text1.Bind(CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 425, 57, m_window, nullptr, nullptr, nullptr));
+        text2.Bind(CreateWindowExW(0, L"EDIT", L"", style, 0, 64, 425, 57, m_window, nullptr, nullptr, nullptr));
+        ASSERT_NE(text1.hwnd(), nullptr);
+        ASSERT_NE(text2.hwnd(), nullptr);
+    }
+    void TearDown() override { DestroyWindow(m_window); }
+
+    HWND m_window = nullptr;
+    TextBox text1, text2;
+    Clipboard clipboard{nullptr};
+    ConversionCommands commands{text1, text2, clipboard};
+};
+
+}  // namespace
+
+TEST_F(CommandsOnWindowsTest, BothDirectionsLeaveOnlyTheResultOnTheClipboard) {
+    const std::wstring address = L"http://下载.example.com/文件 1.zip";
+    const std::wstring link = L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=";
+    // Start from a clipboard with more than one format on it.
+    PutText(address);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const char extra[] = "extra";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof extra);
+    memcpy(GlobalLock(memory), extra, sizeof extra);
+    GlobalUnlock(memory);
+    SetClipboardData(RegisterClipboardFormatW(L"Torvane.TestFormat"), memory);
+    CloseClipboard();
+
+    commands.Command2_Click();
+    EXPECT_EQ(text1.Text(), address);
+    EXPECT_EQ(text2.Text(), link);
+    ClipboardContent after = ReadClipboard();
+    EXPECT_EQ(after.text, link);
+    EXPECT_EQ(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Torvane.TestFormat")), FALSE);
+
+    text1.SetText(L"");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.Text(), address);
+    EXPECT_EQ(text2.Text(), link);
+    after = ReadClipboard();
+    EXPECT_EQ(after.text, address);
+}
+
+TEST_F(CommandsOnWindowsTest, CaseRulesOfTheFirstCharacter) {
+    PutText(L"HTTP://EXAMPLE.COM/");
+    commands.Command2_Click();
+    EXPECT_EQ(text1.Text(), L"HTTP://EXAMPLE.COM/");
+    EXPECT_EQ(ReadClipboard().text, text2.Text());
+
+    text1.SetText(L"keep");
+    PutText(L"Thunder://QUFodHRwOi8veFpa");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.Text(), L"keep");
+    EXPECT_EQ(ReadClipboard().text, L"Thunder://QUFodHRwOi8veFpa");
+
+    // Any ten characters in front of a valid payload will do.
+    PutText(L"1234567890QUFodHRwOi8veFpa");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.Text(), L"keep");  // first character is not "t"
+    PutText(L"t234567890QUFodHRwOi8veFpa");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.Text(), L"http://x");
+}
+
+TEST_F(CommandsOnWindowsTest, NothingOrNoTextOnTheClipboardChangesNothing) {
+    text1.SetText(L"one");
+    text2.SetText(L"two");
+    PutOnClipboard(CF_UNICODETEXT, nullptr, 0);  // emptied
+    commands.Command2_Click();
+    commands.Command3_Click();
+    const char bytes[] = {1, 2, 3};
+    PutOnClipboard(RegisterClipboardFormatW(L"Torvane.Binary"), bytes, sizeof bytes);  // no text
+    commands.Command2_Click();
+    commands.Command3_Click();
+    EXPECT_EQ(text1.Text(), L"one");
+    EXPECT_EQ(text2.Text(), L"two");
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Torvane.Binary")));
+}
+
+TEST_F(CommandsOnWindowsTest, ReadsAnsiTextThroughTheSystemConversion) {
+    const char ansi[] = "http://\xd6\xd0\xce\xc4/";  // "中文" in code page 936
+    PutOnClipboard(CF_TEXT, ansi, sizeof ansi);
+    commands.Command2_Click();
+    EXPECT_EQ(text1.Text(), L"http://中文/");
+}
+
+TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
+    PutText(L"http://example.com/held");
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "TorvaneClipboardReady");
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "TorvaneClipboardRelease");
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string holder(self);
+    holder = holder.substr(0, holder.find_last_of("\\/") + 1) + "clipboard_holder.exe";
+    std::string command = "\"" + holder + "\" TorvaneClipboardReady TorvaneClipboardRelease";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(holder.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+
+    // Read fails: nothing happens. The program goes on.
+    text1.SetText(L"one");
+    commands.Command2_Click();
+    EXPECT_EQ(text1.Text(), L"one");
+    // A write that cannot get the clipboard leaves the old text on it.
+    EXPECT_FALSE(clipboard.ReplaceText(L"new"));
+
+    SetEvent(release);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(ready);
+    CloseHandle(release);
+    EXPECT_EQ(ReadClipboard().text, L"http://example.com/held");
+}
