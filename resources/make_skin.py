@@ -1,0 +1,500 @@
+#!/usr/bin/env python3
+"""Draws Torvane's window skin and application icon.
+
+Writes three files into OUTDIR (default: the folder holding this script):
+
+  caption.bmp   640 x 48, 24 bpp: the caption pieces and button cells
+  border.bmp    70 x 10, 8 bpp with a 256-colour palette: the frame cells
+  torvane.ico   16, 24 and 34 pixel images, 24 bpp with a 1 bpp mask
+
+Only the standard library is used, and every value is computed with plain
+arithmetic, so the output is the same byte for byte on every run.
+
+Caption layout (top-down rows, columns of the bitmap):
+  0-89      left end: top-left corner, the icon badge, start of the title plate
+  91-142    middle tile, repeated across between the ends
+  140-240   right end: end of the title plate and the ground under the buttons
+  241, 259, 278, 297
+            19 x 20 button cells (close, restore, maximize, minimize),
+            normal look in rows 0-19, pressed look in rows 20-39
+  400-639   the same three pieces for an inactive window
+The window shows the right end's column 239 as its outermost column; column
+240 is never seen.
+
+Border cells, 10 x 10 each: 0 left edge, 2 bottom-left corner, 3 bottom
+edge, 4 right edge, 6 bottom-right corner (1 and 5 are unused).
+"""
+
+import os
+import struct
+import sys
+
+CAP_W, CAP_H = 640, 48
+EDGE = 10                      # thickness of the side and bottom frame
+LEFT_END = 90                  # columns 0..89
+TILE_SRC, TILE_W = 91, 52      # middle tile columns 91..142
+RIGHT_SRC, RIGHT_W = 140, 101  # right end columns 140..240
+INACTIVE = 400
+BTN_W, BTN_H = 19, 20         # drawn at window rows 5..24
+BTN_COLS = {"close": 241, "restore": 259, "maximize": 278, "minimize": 297}
+
+# Width of the imaginary caption that the pieces are cut from; anything
+# wide enough to keep the left end, tile and right end apart will do.
+STRIP_W = 400
+
+# --- colours ---------------------------------------------------------------
+
+OUTLINE = (46, 42, 58)         # 1 px outline around the whole window
+HILITE = (240, 237, 243)       # light line just inside the outline
+CHROME = (221, 217, 224)       # face of the frame and the caption's ground
+INNER = (178, 173, 184)        # line around the client area
+BODY = (207, 203, 207)         # window back colour (the client area)
+
+PLATE = {
+    True: {"rim": (96, 88, 132), "top": (70, 62, 100), "bottom": (42, 37, 64)},
+    False: {"rim": (136, 133, 146), "top": (114, 111, 124), "bottom": (94, 91, 104)},
+}
+BADGE = {
+    True: {"top": (54, 190, 214), "bottom": (22, 118, 178), "ink": (255, 255, 255)},
+    False: {"top": (172, 176, 182), "bottom": (136, 140, 148), "ink": (246, 246, 248)},
+}
+
+GLYPH = (58, 53, 72)           # button glyphs, normal look
+PRESS_FACE = (186, 181, 194)
+PRESS_SHADE = (148, 143, 158)
+CLOSE_FACE = (206, 54, 48)
+CLOSE_SHADE = (150, 30, 28)
+
+# --- geometry of the caption ----------------------------------------------
+
+PLATE_L, PLATE_T, PLATE_B, PLATE_R = 4, 4, 28, 70   # PLATE_R: gap to right edge
+PLATE_RADIUS = 6
+BAND_T = 30                    # inner line above the menu band
+BADGE_BOX = (12, 12, 42, 42)   # inside the system-menu area 12..42 x 11..43
+RING = 2                       # chrome ring separating the badge from the plate
+
+
+# --- drawing ------------------------------------------------------------------
+
+class Canvas:
+    """An RGB picture with coverage-weighted painting of shapes."""
+
+    def __init__(self, width, height, colour):
+        self.width = width
+        self.height = height
+        self.px = [[list(colour) for _ in range(width)] for _ in range(height)]
+
+    def set(self, x, y, colour):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.px[y][x] = list(colour)
+
+    def rect(self, x0, y0, x1, y1, colour):
+        """Fills the pixels x0..x1-1, y0..y1-1."""
+        for y in range(max(y0, 0), min(y1, self.height)):
+            for x in range(max(x0, 0), min(x1, self.width)):
+                self.px[y][x] = list(colour)
+
+    def shade(self, inside, colour, box, samples=4):
+        """Paints the shape `inside(x, y)` with `colour` (a triple or a
+        function of the pixel centre), antialiased by supersampling."""
+        x0, y0, x1, y1 = box
+        step = 1.0 / samples
+        for y in range(max(int(y0), 0), min(int(y1) + 1, self.height)):
+            for x in range(max(int(x0), 0), min(int(x1) + 1, self.width)):
+                hits = 0
+                for j in range(samples):
+                    sy = y + (j + 0.5) * step
+                    for i in range(samples):
+                        if inside(x + (i + 0.5) * step, sy):
+                            hits += 1
+                if hits:
+                    c = colour(x + 0.5, y + 0.5) if callable(colour) else colour
+                    a = hits / (samples * samples)
+                    p = self.px[y][x]
+                    for k in range(3):
+                        p[k] = p[k] + (c[k] - p[k]) * a
+
+    def rgb(self, x, y):
+        return tuple(min(255, max(0, int(v + 0.5))) for v in self.px[y][x])
+
+
+def lerp(a, b, t):
+    t = min(1.0, max(0.0, t))
+    return tuple(a[k] + (b[k] - a[k]) * t for k in range(3))
+
+
+def rounded(x0, y0, x1, y1, r):
+    """Inside test of a rectangle with corners rounded by radius r."""
+    def inside(x, y):
+        if x < x0 or x >= x1 or y < y0 or y >= y1:
+            return False
+        dx = max(x0 + r - x, 0.0, x - (x1 - r))
+        dy = max(y0 + r - y, 0.0, y - (y1 - r))
+        return dx * dx + dy * dy <= r * r
+    return inside
+
+
+def polygon(points):
+    """Even-odd inside test of a polygon."""
+    def inside(x, y):
+        result = False
+        n = len(points)
+        for i in range(n):
+            xa, ya = points[i]
+            xb, yb = points[(i + 1) % n]
+            if (ya > y) != (yb > y):
+                if x < xa + (y - ya) * (xb - xa) / (yb - ya):
+                    result = not result
+        return result
+    return inside
+
+
+def ring(outer, inner):
+    return lambda x, y: outer(x, y) and not inner(x, y)
+
+
+def bounds(points, pad=1):
+    xs = [p[0] for p in points]
+    ys = [p[1] for p in points]
+    return (min(xs) - pad, min(ys) - pad, max(xs) + pad, max(ys) + pad)
+
+
+# --- the application motif ---------------------------------------------------
+
+def draw_motif(cv, x0, y0, size, active):
+    """A rounded badge carrying a down arrow that lands on an underline: an
+    address turned into a download link."""
+    look = BADGE[active]
+    s = float(size)
+    radius = max(3.0, s * 0.24)
+
+    def gradient(x, y):
+        return lerp(look["top"], look["bottom"], (y - y0) / s)
+
+    cv.shade(rounded(x0, y0, x0 + s, y0 + s, radius), gradient,
+             (x0, y0, x0 + s, y0 + s))
+    # a soft light rim along the top makes the badge read as raised
+    rim = lerp(look["top"], (255, 255, 255), 0.35)
+    top_edge = ring(rounded(x0, y0, x0 + s, y0 + s, radius),
+                    rounded(x0, y0 + 1, x0 + s, y0 + s + 1, radius))
+    cv.shade(top_edge, rim, (x0, y0, x0 + s, y0 + radius))
+
+    ink = look["ink"]
+
+    # down arrow: shaft and head
+    shaft_w = max(2.0, round(s * 0.16))
+    cx = x0 + s / 2.0
+    sx0 = cx - shaft_w / 2.0
+    top = y0 + s * 0.15
+    head_y = y0 + s * 0.40
+    tip_y = y0 + s * 0.64
+    cv.shade(lambda x, y: sx0 <= x < sx0 + shaft_w and top <= y < head_y + 1,
+             ink, (sx0, top, sx0 + shaft_w, head_y + 1))
+    head = [(x0 + s * 0.22, head_y), (x0 + s * 0.78, head_y), (cx, tip_y)]
+    cv.shade(polygon(head), ink, bounds(head))
+
+    # underline bar: the arrow lands on a link
+    bar_h = max(2.0, round(s * 0.12))
+    bar_y = y0 + round(s * 0.74)
+    bx0, bx1 = x0 + s * 0.20, x0 + s * 0.80
+    cv.shade(rounded(bx0, bar_y, bx1, bar_y + bar_h, bar_h / 2.0), ink,
+             (bx0, bar_y, bx1, bar_y + bar_h))
+
+
+# --- caption -----------------------------------------------------------------
+
+def frame_edges(cv):
+    """Outline and light line around the outside, shared by caption and
+    border so that they meet without a seam."""
+    w, h = cv.width, cv.height
+    for x in range(w):
+        cv.set(x, 0, OUTLINE)
+    for y in range(h):
+        cv.set(0, y, OUTLINE)
+        cv.set(w - 1, y, OUTLINE)
+    for x in range(1, w - 1):
+        cv.set(x, 1, HILITE)
+    for y in range(1, h):
+        cv.set(1, y, HILITE)
+        cv.set(w - 2, y, HILITE)
+
+
+def caption_strip(width, active):
+    """The caption of a window `width` pixels wide, without buttons and
+    title text; the bitmap's pieces are cut from it."""
+    cv = Canvas(width, CAP_H, CHROME)
+    frame_edges(cv)
+    # the lower band, where a menu bar would sit, already belongs to the
+    # inset client surface that the border cells continue downwards
+    cv.rect(EDGE, BAND_T + 1, width - EDGE, CAP_H, BODY)
+    for x in range(EDGE - 1, width - EDGE + 1):
+        cv.set(x, BAND_T, INNER)
+    for y in range(BAND_T, CAP_H):
+        cv.set(EDGE - 1, y, INNER)
+        cv.set(width - EDGE, y, INNER)
+
+    look = PLATE[active]
+    right = width - PLATE_R
+
+    def plate_colour(x, y):
+        if y < PLATE_T + 1:
+            return look["rim"]
+        return lerp(look["top"], look["bottom"], (y - PLATE_T - 1) / (PLATE_B - PLATE_T - 1))
+
+    cv.shade(rounded(PLATE_L, PLATE_T, right, PLATE_B, PLATE_RADIUS), plate_colour,
+             (PLATE_L, PLATE_T, right, PLATE_B))
+
+    bx0, by0, bx1, by1 = BADGE_BOX
+    cv.shade(rounded(bx0 - RING, by0 - RING, bx1 + RING, by1 + RING, 7 + RING), CHROME,
+             (bx0 - RING, by0 - RING, bx1 + RING, by1 + RING))
+    draw_motif(cv, bx0, by0, bx1 - bx0, active)
+    return cv
+
+
+# --- caption buttons -------------------------------------------------------------
+
+def button_cell(kind, pressed):
+    """One 19 x 20 button cell. Columns 0 and 18 stay plain ground: the
+    close cell's last column is the restore cell's first."""
+    cv = Canvas(BTN_W, BTN_H, CHROME)
+    ink = GLYPH
+    dx = dy = 0
+    if pressed:
+        face, shade = (CLOSE_FACE, CLOSE_SHADE) if kind == "close" else (PRESS_FACE, PRESS_SHADE)
+        outer = rounded(1, 1, 18, 19, 3)
+        cv.shade(outer, shade, (1, 1, 18, 19))
+        cv.shade(rounded(2, 3, 18, 19, 3), face, (2, 3, 18, 19))
+        if kind == "close":
+            ink = (255, 255, 255)
+        dx = dy = 1
+
+    if kind == "close":
+        cross(cv, 5 + dx, 6 + dy, 9, ink)
+    elif kind == "maximize":
+        square(cv, 5 + dx, 6 + dy, 14 + dx, 15 + dy, ink)
+    elif kind == "restore":
+        square(cv, 7 + dx, 5 + dy, 15 + dx, 13 + dy, ink, cut=(5 + dx, 8 + dy, 12 + dx, 16 + dy))
+        square(cv, 5 + dx, 8 + dy, 12 + dx, 16 + dy, ink)
+    elif kind == "minimize":
+        cv.rect(5 + dx, 13 + dy, 14 + dx, 15 + dy, ink)
+    return cv
+
+
+def cross(cv, x0, y0, n, ink, soft=0.3):
+    """Pixel-exact diagonal cross n x n; a faint pixel beside each step
+    gives the strokes the weight of the other glyphs without blurring."""
+    full = set()
+    for i in range(n):
+        full.add((x0 + i, y0 + i))
+        full.add((x0 + n - 1 - i, y0 + i))
+    halo = set()
+    for i in range(n - 1):
+        halo.update({(x0 + i + 1, y0 + i), (x0 + i, y0 + i + 1),
+                     (x0 + n - 2 - i, y0 + i), (x0 + n - 1 - i, y0 + i + 1)})
+    for x, y in sorted(halo - full):
+        cv.px[y][x] = list(lerp(cv.px[y][x], ink, soft))
+    for x, y in full:
+        cv.set(x, y, ink)
+
+
+def square(cv, x0, y0, x1, y1, ink, cut=None):
+    """Window glyph: 1 px outline with a 2 px top bar; pixels inside `cut`
+    are left alone (hidden behind a front window)."""
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            edge = y < y0 + 2 or y == y1 - 1 or x == x0 or x == x1 - 1
+            hidden = cut and cut[0] <= x < cut[2] and cut[1] <= y < cut[3]
+            if edge and not hidden:
+                cv.set(x, y, ink)
+
+
+# --- border -------------------------------------------------------------------
+
+def border_cells():
+    """The seven 10 x 10 frame cells, cut from a frame drawn around a small
+    imaginary window so that corners and edges match exactly."""
+    size = 4 * EDGE
+    cv = Canvas(size, size, CHROME)
+    # the frame under the caption: outline, light line, inner line
+    for y in range(size):
+        cv.set(0, y, OUTLINE)
+        cv.set(size - 1, y, OUTLINE)
+        cv.set(1, y, HILITE)
+        cv.set(size - 2, y, HILITE)
+        cv.set(EDGE - 1, y, INNER)
+        cv.set(size - EDGE, y, INNER)
+    for x in range(size):
+        cv.set(x, size - 1, OUTLINE)
+    for x in range(1, size - 1):
+        cv.set(x, size - 2, HILITE)
+    for x in range(EDGE - 1, size - EDGE + 1):
+        cv.set(x, size - EDGE, INNER)
+    # below the inner line the frame is plain chrome
+    for y in range(size - EDGE + 1, size - 2):
+        cv.set(EDGE - 1, y, CHROME)
+        cv.set(size - EDGE, y, CHROME)
+    cv.rect(EDGE, EDGE, size - EDGE, size - EDGE, BODY)
+
+    def cut(x0, y0):
+        return [[cv.rgb(x0 + i, y0 + j) for i in range(EDGE)] for j in range(EDGE)]
+
+    bottom = size - EDGE
+    blank = [[CHROME] * EDGE for _ in range(EDGE)]
+    return [
+        cut(0, EDGE),                 # 0 left edge
+        blank,                        # 1 unused
+        cut(0, bottom),               # 2 bottom-left corner
+        cut(EDGE, bottom),            # 3 bottom edge
+        cut(size - EDGE, EDGE),       # 4 right edge
+        blank,                        # 5 unused
+        cut(size - EDGE, bottom),     # 6 bottom-right corner
+    ]
+
+
+# --- assembling the bitmaps ----------------------------------------------------
+
+def caption_pixels():
+    """640 x 48 rows (top-down) of RGB triples."""
+    out = [[None] * CAP_W for _ in range(CAP_H)]
+
+    def put(dst_x, strip, src_x):
+        for y in range(CAP_H):
+            out[y][dst_x] = strip.rgb(src_x, y)
+
+    mid = STRIP_W // 2
+    strips = {}
+    for active, base in ((True, 0), (False, INACTIVE)):
+        strip = strips[active] = caption_strip(STRIP_W, active)
+        # the tile is a single repeated column, so it joins both ends only
+        # if everything between the ends is that same column
+        for x in range(LEFT_END - 1, STRIP_W - RIGHT_W + 4):
+            if any(strip.rgb(x, y) != strip.rgb(mid, y) for y in range(CAP_H)):
+                raise ValueError("caption column %d breaks the middle tile" % x)
+        for c in range(LEFT_END):
+            put(base + c, strip, c)
+        put(base + LEFT_END, strip, mid)
+        for c in range(TILE_W):
+            put(base + TILE_SRC + c, strip, mid)
+        # column RIGHT_SRC + k shows at window column W - 100 + k
+        for k in range(RIGHT_W):
+            if base + RIGHT_SRC + k < CAP_W:
+                put(base + RIGHT_SRC + k, strip, min(STRIP_W - RIGHT_W + 1 + k, STRIP_W - 1))
+
+    # the gap between the button cells and the inactive set is never shown
+    for x in range(BTN_COLS["minimize"] + BTN_W, INACTIVE):
+        put(x, strips[True], mid)
+
+    for kind in ("close", "restore", "maximize", "minimize"):
+        x0 = BTN_COLS[kind]
+        for pressed in (False, True):
+            cell = button_cell(kind, pressed)
+            y0 = BTN_H if pressed else 0
+            for y in range(BTN_H):
+                for x in range(BTN_W):
+                    out[y0 + y][x0 + x] = cell.rgb(x, y)
+        # rows under the pressed looks are never shown; keep them plain
+        for y in range(2 * BTN_H, CAP_H):
+            for x in range(x0, x0 + BTN_W):
+                out[y][x] = CHROME
+    return out
+
+
+def border_pixels():
+    cells = border_cells()
+    return [[cells[x // EDGE][y][x % EDGE] for x in range(7 * EDGE)] for y in range(EDGE)]
+
+
+def icon_pixels(size):
+    # edge pixels are blended towards a mid grey that suits light and dark
+    # backgrounds alike; the mask cuts the rounded corners away
+    cv = Canvas(size, size, (150, 150, 158))
+    draw_motif(cv, 0, 0, size, True)
+    inside = rounded(0, 0, size, size, max(3.0, size * 0.24))
+    mask = [[not inside(x + 0.5, y + 0.5) for x in range(size)] for y in range(size)]
+    pixels = [[(0, 0, 0) if mask[y][x] else cv.rgb(x, y) for x in range(size)] for y in range(size)]
+    return pixels, mask
+
+
+# --- file formats -------------------------------------------------------------
+
+def row_bytes_24(row):
+    data = bytearray()
+    for r, g, b in row:
+        data += bytes((b, g, r))
+    data += bytes(-len(data) % 4)
+    return bytes(data)
+
+
+def info_header(width, height, bpp, image_size, colours=0):
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 0, image_size,
+                       0, 0, colours, 0)
+
+
+def bmp_file(info, palette, bits):
+    offset = 14 + len(info) + len(palette)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
+    return head + info + palette + bits
+
+
+def encode_bmp24(rows):
+    bits = b"".join(row_bytes_24(r) for r in reversed(rows))
+    return bmp_file(info_header(len(rows[0]), len(rows), 24, len(bits)), b"", bits)
+
+
+def encode_bmp8(rows):
+    colours = []
+    for row in rows:
+        for c in row:
+            if c not in colours:
+                colours.append(c)
+    if len(colours) > 256:
+        raise ValueError("border uses more than 256 colours")
+    index = {c: i for i, c in enumerate(colours)}
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    palette += bytes(4 * (256 - len(colours)))
+    bits = bytearray()
+    for row in reversed(rows):
+        line = bytes(index[c] for c in row)
+        bits += line + bytes(-len(line) % 4)
+    return bmp_file(info_header(len(rows[0]), len(rows), 8, len(bits), 256), palette, bytes(bits))
+
+
+def encode_ico(sizes):
+    images = []
+    for size in sizes:
+        pixels, mask = icon_pixels(size)
+        xor = b"".join(row_bytes_24(r) for r in reversed(pixels))
+        and_rows = bytearray()
+        for row in reversed(mask):
+            line = bytearray((size + 7) // 8)
+            for x, hidden in enumerate(row):
+                if hidden:
+                    line[x // 8] |= 0x80 >> (x % 8)
+            and_rows += line + bytes(-len(line) % 4)
+        body = xor + bytes(and_rows)
+        images.append(info_header(size, 2 * size, 24, len(body)) + body)
+
+    out = struct.pack("<HHH", 0, 1, len(sizes))
+    offset = 6 + 16 * len(sizes)
+    for size, image in zip(sizes, images):
+        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 24, len(image), offset)
+        offset += len(image)
+    return out + b"".join(images)
+
+
+def main(argv):
+    outdir = argv[1] if len(argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    os.makedirs(outdir, exist_ok=True)
+    files = {
+        "caption.bmp": encode_bmp24(caption_pixels()),
+        "border.bmp": encode_bmp8(border_pixels()),
+        "torvane.ico": encode_ico((16, 24, 34)),
+    }
+    for name, data in files.items():
+        with open(os.path.join(outdir, name), "wb") as f:
+            f.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
