@@ -8,10 +8,14 @@ int main(int argc, char** argv) {
     HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[1]);
     HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
     if (!ready || !release) return 2;
-    if (!OpenClipboard(nullptr)) return 1;
+    // Opened for a window of its own: the system lets a second opener without
+    // a window in when the holder has none either.
+    HWND window = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(window)) return 1;
     SetEvent(ready);
     WaitForSingleObject(release, 30000);
     CloseClipboard();
+    DestroyWindow(window);
     CloseHandle(ready);
     CloseHandle(release);
     return 0;
