@@ -1,0 +1,1 @@
+# Benchmarks of the command-line link converter.

@@ -1,0 +1,1 @@
+# Benchmarks of the window plumbing (Windows only).
