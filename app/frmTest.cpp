@@ -1,0 +1,228 @@
+#include "frmTest.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "Acknowledgement.h"
+#include "resources/resource.h"
+
+namespace {
+
+enum class Kind { Button, Edit, Picture };
+
+// The stored layout, in the window's own order. Positions are client
+// pixels, except PicBorder's, which is relative to PicCaption.
+struct ControlLayout {
+    frmTest::ControlId id;
+    Kind kind;
+    int left, top, width, height;
+    int tabIndex;
+    const wchar_t* caption;
+};
+
+constexpr ControlLayout kLayout[] = {
+    {frmTest::kCommand3, Kind::Button, 432, 72, 41, 49, 5, L"粘贴回逆复制"},
+    {frmTest::kCommand2, Kind::Button, 432, 0, 41, 49, 4, L"粘贴转换复制"},
+    {frmTest::kText2, Kind::Edit, 0, 64, 425, 57, 3, L""},
+    {frmTest::kText1, Kind::Edit, 0, 0, 425, 57, 2, L""},
+    {frmTest::kPicCaption, Kind::Picture, -24, 48, 640, 48, 0, L""},
+    {frmTest::kPicBorder, Kind::Picture, 0, 0, 70, 10, 1, L""},
+};
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+}  // namespace
+
+frmTest::frmTest(HINSTANCE instance) : m_instance(instance), m_commands(Text1, Text2, m_clipboard) {
+    Command2.Click = [this] { m_commands.Command2_Click(); };
+    Command3.Click = [this] { m_commands.Command3_Click(); };
+}
+
+frmTest::~frmTest() {
+    if (m_hwnd) DestroyWindow(m_hwnd);
+}
+
+bool frmTest::Show(int showCommand) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = m_instance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);  // fails harmlessly when already registered
+
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+    if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, x, y, width, height, nullptr, nullptr, m_instance,
+                         this))
+        return false;
+    CreateControls();
+    Form_Load();
+    ShowWindow(m_hwnd, showCommand);
+    UpdateWindow(m_hwnd);
+    return true;
+}
+
+void frmTest::CreateControls() {
+    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlLayout& c : kLayout) {
+        HWND parent = c.id == kPicBorder ? PicCaption.hwnd() : m_hwnd;
+        const wchar_t* windowClass = L"STATIC";
+        DWORD style = WS_CHILD;
+        switch (c.kind) {
+            case Kind::Button:
+                windowClass = L"BUTTON";
+                style |= WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
+                break;
+            case Kind::Edit:
+                windowClass = L"EDIT";
+                style |= WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+                break;
+            case Kind::Picture:
+                break;  // hidden
+        }
+        const DWORD exStyle = c.kind == Kind::Edit ? WS_EX_CLIENTEDGE : 0;
+        HWND control = CreateWindowExW(exStyle, windowClass, c.caption, style, c.left, c.top, c.width, c.height, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), m_instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        switch (c.id) {
+            case kText1: Text1.Bind(control); break;
+            case kText2: Text2.Bind(control); break;
+            case kCommand2: Command2.Bind(control); break;
+            case kCommand3: Command3.Bind(control); break;
+            case kPicCaption: PicCaption.Bind(control); break;
+            case kPicBorder: PicBorder.Bind(control); break;
+        }
+    }
+    // Focus order by tab index; the hidden picture boxes take no focus.
+    m_tabOrder = {Text1.hwnd(), Text2.hwnd(), Command2.hwnd(), Command3.hwnd()};
+    m_lastFocus = Text1.hwnd();
+
+    PicCaption.Picture(StdPicture::FromResource(m_instance, IDB_CAPTION));
+    PicBorder.Picture(StdPicture::FromResource(m_instance, IDB_BORDER));
+}
+
+void frmTest::Form_Load() { BackColor(RGB(207, 203, 207)); }
+
+void frmTest::Form_Click() {
+    Text1.SetText(Acknowledgement::Text1());
+    Text2.SetText(Acknowledgement::Text2());
+}
+
+void frmTest::Refresh() {
+    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void frmTest::BackColor(COLORREF color) {
+    m_backColor = color;
+    m_backBrush.reset(CreateSolidBrush(color));
+    if (m_hwnd) InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+bool frmTest::HandleTabKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || (GetKeyState(VK_CONTROL) & 0x8000)) return false;
+    const HWND focus = GetFocus();
+    const auto current = std::find(m_tabOrder.begin(), m_tabOrder.end(), focus);
+    if (current == m_tabOrder.end()) return false;
+    const bool backwards = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    const auto count = static_cast<std::ptrdiff_t>(m_tabOrder.size());
+    const std::ptrdiff_t index = std::distance(m_tabOrder.begin(), current);
+    const HWND next = m_tabOrder[static_cast<size_t>((index + (backwards ? count - 1 : 1)) % count)];
+    SetFocus(next);
+    // As in dialogs, an edit box entered by Tab has its text selected.
+    if (next == Text1.hwnd() || next == Text2.hwnd()) SendMessageW(next, EM_SETSEL, 0, -1);
+    return true;
+}
+
+int frmTest::RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (HandleTabKey(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+LRESULT CALLBACK frmTest::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<frmTest*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->m_hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<frmTest*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // A failing handler must not take the program down; the message gets
+        // the system's own answer.
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND hwnd = m_hwnd;
+    switch (message) {
+        case WM_COMMAND:
+            if (Command2.OnCommand(HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ||
+                Command3.OnCommand(HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+                return 0;
+            break;
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(m_hwnd, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, m_backBrush ? m_backBrush.get() : GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_CTLCOLORBTN:
+            if (m_backBrush) return reinterpret_cast<LRESULT>(m_backBrush.get());
+            break;
+        case WM_LBUTTONDOWN:
+            // A click is a press and a release on the empty client area.
+            m_clickStarted = true;
+            SetCapture(m_hwnd);
+            return 0;
+        case WM_LBUTTONUP:
+            if (m_clickStarted) {
+                m_clickStarted = false;
+                ReleaseCapture();
+                RECT client;
+                GetClientRect(m_hwnd, &client);
+                const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                if (PtInRect(&client, at)) Form_Click();
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            m_clickStarted = false;
+            return 0;
+        case WM_ACTIVATE:
+            // Leaving: remember which control had the focus; coming back: restore it.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (HWND focus = GetFocus(); focus && IsChild(m_hwnd, focus)) m_lastFocus = focus;
+            } else if (!HIWORD(wParam)) {
+                SetFocus(m_lastFocus ? m_lastFocus : Text1.hwnd());
+                return 0;
+            }
+            break;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+            m_hwnd = nullptr;
+            break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "ConversionCommands.h"
+#include "plumbing/Clipboard.h"
+#include "plumbing/CommandButton.h"
+#include "plumbing/IForm.h"
+#include "plumbing/PictureBox.h"
+#include "plumbing/TextBox.h"
+#include "plumbing/UniqueHandle.h"
+
+// The program's one window: two text boxes, the two conversion buttons and
+// two hidden picture boxes that hold the skin bitmaps.
+class frmTest final : public IForm {
+public:
+    static constexpr const wchar_t* kClassName = L"Torvane.frmTest";
+    static constexpr const wchar_t* kCaption = L"Torvane V4.1 Build 20070401";
+    static constexpr int kClientWidth = 482;
+    static constexpr int kClientHeight = 155;
+    // Control identifiers, also how other programs (the end-to-end tests) find them.
+    enum ControlId : int { kText1 = 101, kText2 = 102, kCommand2 = 103, kCommand3 = 104, kPicCaption = 105, kPicBorder = 106 };
+
+    explicit frmTest(HINSTANCE instance);
+    ~frmTest() override;
+    frmTest(const frmTest&) = delete;
+    frmTest& operator=(const frmTest&) = delete;
+
+    // Creates the window and its controls, raises the load event, shows it.
+    bool Show(int showCommand);
+    // Runs the message loop until the window is closed; the process's exit code.
+    int RunMessageLoop();
+
+    HWND hwnd() const override { return m_hwnd; }
+    void Refresh() override;
+    COLORREF BackColor() const noexcept { return m_backColor; }
+    void BackColor(COLORREF color);
+
+    TextBox Text1, Text2;
+    CommandButton Command2, Command3;
+    PictureBox PicCaption, PicBorder;
+
+private:
+    void CreateControls();
+    void Form_Load();
+    void Form_Click();
+    // Tab and Shift+Tab move the focus through the tab order; true when handled.
+    bool HandleTabKey(const MSG& msg);
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HINSTANCE m_instance;
+    HWND m_hwnd = nullptr;
+    HWND m_lastFocus = nullptr;
+    bool m_clickStarted = false;
+    COLORREF m_backColor = GetSysColor(COLOR_BTNFACE);
+    UniqueBrush m_backBrush;
+    Clipboard m_clipboard;
+    ConversionCommands m_commands;
+    std::array<HWND, 4> m_tabOrder{};
+};
