@@ -1,0 +1,180 @@
+// Starts the real torvane.exe as its own process and uses it as a person
+// would: clipboard, clicks, Tab, reading the boxes back, closing it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Acknowledgement.h"
+#include "app/frmTest.h"
+#include "tests/support/SyntheticInput.h"
+
+using namespace SyntheticInput;
+
+namespace {
+
+std::wstring ProgramPath() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"..\\..\\app\\torvane.exe";
+}
+
+class TorvaneTest : public testing::Test {
+protected:
+    void SetUp() override {
+        EmptyTheClipboard();
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring command = L"\"" + ProgramPath() + L"\"";
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &m_process))
+            << GetLastError();
+        WaitForInputIdle(m_process.hProcess, 10000);
+        for (int i = 0; i < 200 && !m_window; ++i) {
+            HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
+            DWORD pid = 0;
+            if (candidate) GetWindowThreadProcessId(candidate, &pid);
+            if (candidate && pid == m_process.dwProcessId && IsWindowVisible(candidate)) m_window = candidate;
+            else Sleep(25);
+        }
+        ASSERT_NE(m_window, nullptr) << "torvane.exe showed no window";
+        text1 = GetDlgItem(m_window, frmTest::kText1);
+        text2 = GetDlgItem(m_window, frmTest::kText2);
+        command2 = GetDlgItem(m_window, frmTest::kCommand2);
+        command3 = GetDlgItem(m_window, frmTest::kCommand3);
+        SetForegroundWindow(m_window);
+        Pump(100);
+    }
+
+    void TearDown() override {
+        if (m_process.hProcess) {
+            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
+                PostMessageW(m_window, WM_CLOSE, 0, 0);
+                if (WaitForSingleObject(m_process.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(m_process.hProcess, 9);
+            }
+            CloseHandle(m_process.hThread);
+            CloseHandle(m_process.hProcess);
+        }
+    }
+
+    // Waits (pumping) until `hwnd`'s text is no longer `before`; its text then.
+    std::wstring TextAfterChange(HWND hwnd, const std::wstring& before) {
+        for (int i = 0; i < 100; ++i) {
+            const std::wstring now = WindowText(hwnd);
+            if (now != before) return now;
+            Pump(20);
+        }
+        return WindowText(hwnd);
+    }
+
+    HWND Focused() {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(m_process.dwThreadId, &info);
+        return info.hwndFocus;
+    }
+
+    PROCESS_INFORMATION m_process{};
+    HWND m_window = nullptr;
+    HWND text1 = nullptr, text2 = nullptr, command2 = nullptr, command3 = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TorvaneTest, StartsWithItsLayoutAndEmptyBoxes) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(m_window, caption, 64);
+    EXPECT_STREQ(caption, L"Torvane V4.1 Build 20070401");
+    RECT client{};
+    GetClientRect(m_window, &client);
+    EXPECT_EQ(client.right, 482);
+    EXPECT_EQ(client.bottom, 155);
+    EXPECT_EQ(WindowText(text1), L"");
+    EXPECT_EQ(WindowText(text2), L"");
+    EXPECT_EQ(WindowText(command2), L"粘贴转换复制");
+    EXPECT_EQ(WindowText(command3), L"粘贴回逆复制");
+
+    // Controls where the layout puts them, in client coordinates.
+    auto placeOf = [this](HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const RECT c2 = placeOf(command2), c3 = placeOf(command3), t1 = placeOf(text1), t2 = placeOf(text2);
+    EXPECT_EQ(c2.left, 432); EXPECT_EQ(c2.top, 0); EXPECT_EQ(c2.right, 473); EXPECT_EQ(c2.bottom, 49);
+    EXPECT_EQ(c3.left, 432); EXPECT_EQ(c3.top, 72); EXPECT_EQ(c3.bottom, 121);
+    EXPECT_EQ(t1.right - t1.left, 425); EXPECT_EQ(t1.bottom, 57);
+    EXPECT_EQ(t2.top, 64); EXPECT_EQ(t2.bottom, 121);
+    // The picture boxes exist and stay hidden.
+    HWND picCaption = GetDlgItem(m_window, frmTest::kPicCaption);
+    ASSERT_NE(picCaption, nullptr);
+    EXPECT_FALSE(IsWindowVisible(picCaption));
+    EXPECT_NE(GetDlgItem(picCaption, frmTest::kPicBorder), nullptr);
+}
+
+TEST_F(TorvaneTest, ButtonsConvertThroughRealClicks) {
+    const std::wstring address = L"http://下载.example.com/文件 1.zip";
+    const std::wstring link = L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=";
+    SetClipboardText(address);
+    ClickAt(CenterOf(command2));
+    EXPECT_EQ(TextAfterChange(text2, L""), link);
+    EXPECT_EQ(WindowText(text1), address);
+    EXPECT_EQ(ClipboardText(), link);
+    EXPECT_EQ(ClipboardFormatCount() >= 1, true);
+
+    // Back again, from a link the user copied.
+    SetClipboardText(L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    ClickAt(CenterOf(command3));
+    EXPECT_EQ(TextAfterChange(text1, address), L"http://example.com/a.zip");
+    EXPECT_EQ(WindowText(text2), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    EXPECT_EQ(ClipboardText(), L"http://example.com/a.zip");
+
+    // Text that is not an address: nothing changes.
+    SetClipboardText(L"not a link");
+    ClickAt(CenterOf(command2));
+    ClickAt(CenterOf(command3));
+    Pump(100);
+    EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
+    EXPECT_EQ(ClipboardText(), L"not a link");
+}
+
+TEST_F(TorvaneTest, ClickOnEmptyClientAreaShowsAcknowledgement) {
+    // Right after a conversion, too.
+    SetClipboardText(L"http://example.com/a.zip");
+    SendMessageW(command2, BM_CLICK, 0, 0);
+    ASSERT_EQ(WindowText(text1), L"http://example.com/a.zip");
+
+    // A click on a control leaves both boxes alone.
+    ClickAt(CenterOf(text2));
+    Pump(50);
+    EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
+
+    ClickAt(ClientToScreenPoint(m_window, 200, 140));  // below the text boxes
+    EXPECT_EQ(TextAfterChange(text1, L"http://example.com/a.zip"), Acknowledgement::Text1());
+    EXPECT_EQ(WindowText(text2), Acknowledgement::Text2());
+    EXPECT_EQ(ClipboardText(), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");  // untouched
+}
+
+TEST_F(TorvaneTest, TabMovesThroughTheBoxesAndButtons) {
+    EXPECT_EQ(Focused(), text1);
+    const HWND order[] = {text2, command2, command3, text1};
+    for (HWND expected : order) {
+        PressKey(VK_TAB);
+        EXPECT_EQ(Focused(), expected);
+    }
+    PressKey(VK_TAB, true);
+    EXPECT_EQ(Focused(), command3);
+    // Tab does not land in the box as a character.
+    EXPECT_EQ(WindowText(text1), L"");
+}
+
+TEST_F(TorvaneTest, ClosingTheWindowEndsTheProcess) {
+    PostMessageW(m_window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(m_process.hProcess, 5000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+}

@@ -1,0 +1,131 @@
+#include "SyntheticInput.h"
+
+#include <cstring>
+
+namespace SyntheticInput {
+
+void Pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+namespace {
+
+void SendMouse(DWORD flags, POINT screen = {}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dx = (screen.x * 65535 + width / 2) / (width - 1);
+        input.mi.dy = (screen.y * 65535 + height / 2) / (height - 1);
+    }
+    SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+void MoveTo(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
+    Pump(20);
+}
+void LeftDown() {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Pump(20);
+}
+void LeftUp() {
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Pump(20);
+}
+void ClickAt(POINT screen) {
+    MoveTo(screen);
+    LeftDown();
+    LeftUp();
+}
+
+void PressKey(WORD virtualKey, bool shift) {
+    if (shift) SendKey(VK_SHIFT, false);
+    SendKey(virtualKey, false);
+    Pump(20);
+    SendKey(virtualKey, true);
+    if (shift) SendKey(VK_SHIFT, true);
+    Pump(20);
+}
+
+POINT CenterOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+POINT ClientToScreenPoint(HWND hwnd, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+int ClipboardFormatCount() {
+    if (!OpenClipboard(nullptr)) return -1;
+    const int count = CountClipboardFormats();
+    CloseClipboard();
+    return count;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+void EmptyTheClipboard() {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+std::wstring WindowText(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"<no answer>";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    text.resize(copied);
+    return text;
+}
+
+}  // namespace SyntheticInput

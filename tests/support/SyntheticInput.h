@@ -1,0 +1,36 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Drives the desktop as a user would: real (synthetic) pointer and key input,
+// and the clipboard read and written directly.
+namespace SyntheticInput {
+
+// Dispatches this thread's pending messages for about `ms` milliseconds.
+void Pump(DWORD ms);
+
+void MoveTo(POINT screen);
+void LeftDown();
+void LeftUp();
+// Press and release at a screen point, with pumping in between.
+void ClickAt(POINT screen);
+// Press and release of a key, with Shift held when asked.
+void PressKey(WORD virtualKey, bool shift = false);
+
+// Centre of a window, in screen coordinates.
+POINT CenterOf(HWND hwnd);
+// A point given in a window's client coordinates, in screen coordinates.
+POINT ClientToScreenPoint(HWND hwnd, int x, int y);
+
+// The clipboard's CF_UNICODETEXT, and how many formats it holds.
+std::wstring ClipboardText();
+int ClipboardFormatCount();
+void SetClipboardText(const std::wstring& text);
+void EmptyTheClipboard();
+
+// The text of a window in any process (WM_GETTEXT).
+std::wstring WindowText(HWND hwnd);
+
+}  // namespace SyntheticInput
