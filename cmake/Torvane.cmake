@@ -5,8 +5,10 @@ function(torvane_warnings target)
 endfunction()
 
 if(WIN32)
-  # The system headers' defaults aimed at Windows 7, UTF-16 interfaces by default.
+  # The system headers aimed at Windows 7.
   add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
+  # One self-contained executable: no libstdc++/libgcc/winpthread DLLs beside it.
+  add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
 # Host tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
