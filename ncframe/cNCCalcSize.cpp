@@ -1,0 +1,418 @@
+#include "cNCCalcSize.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "mDeclares.h"
+#include "plumbing/MSubclass.h"
+#include "plumbing/ObjectFromPtr.h"
+#include "plumbing/UniqueHandle.h"
+
+namespace {
+
+// Messages the controller attaches, in this order (WM_SIZE only for an MDI
+// child, between WM_EXITMENULOOP and WM_DESTROY).
+constexpr UINT kMessages[] = {WM_NCCALCSIZE,     WM_NCPAINT,     WM_NCACTIVATE,   WM_NCLBUTTONDOWN,
+                              WM_NCLBUTTONUP,    WM_NCLBUTTONDBLCLK, WM_NCHITTEST, WM_SETCURSOR,
+                              WM_INITMENU,       WM_INITMENUPOPUP, WM_STYLECHANGED, WM_SETTEXT,
+                              WM_ACTIVATEAPP,    WM_ENTERMENULOOP, WM_EXITMENULOOP};
+
+RECT WindowRectAtOrigin(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    return r;
+}
+
+POINT CursorInWindow(HWND hwnd) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return {cursor.x - r.left, cursor.y - r.top};
+}
+
+}  // namespace
+
+cNCCalcSize::~cNCCalcSize() { Detach(); }
+
+void cNCCalcSize::Redraw(HWND hwnd) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void cNCCalcSize::Display(IForm& f) {
+    try {
+        f.Refresh();
+    } catch (...) {
+        // Refreshing is a courtesy; the frame is recomputed below either way.
+    }
+    SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+}
+
+void cNCCalcSize::TitleBarMouseDown() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ReleaseCapture();
+    SendMessageA(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(cursor.x, cursor.y));
+}
+
+void cNCCalcSize::SysCommand(WPARAM eCmd) { PostMessageA(m_hWnd, WM_SYSCOMMAND, eCmd, 0); }
+
+void cNCCalcSize::Attach(INCAreaModifier& iTo) {
+    Detach();
+    m_hWnd = iTo.hwnd();
+    m_hMenu = GetMenu(m_hWnd);
+    m_bIsMDIChild = IsMDIChild(m_hWnd);
+
+    for (UINT message : kMessages) MSubclass::AttachMessage(*this, m_hWnd, message);
+    if (m_bIsMDIChild) MSubclass::AttachMessage(*this, m_hWnd, WM_SIZE);
+    MSubclass::AttachMessage(*this, m_hWnd, WM_DESTROY);
+
+    // Scratch buffer for the default caption strip: screen wide, four captions high.
+    if (HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
+        m_hDC = CreateCompatibleDC(display);
+        m_hBmp = CreateCompatibleBitmap(display, GetSystemMetrics(SM_CXSCREEN), 4 * GetSystemMetrics(SM_CYCAPTION));
+        DeleteDC(display);
+        if (m_hDC && m_hBmp) m_hBmpOld = SelectObject(m_hDC, m_hBmp);
+    }
+
+    SetPropA(m_hWnd, kImplementationProperty, reinterpret_cast<HANDLE>(ObjPtr(&iTo)));
+    mDeclares::AttachKeyboardHook(*this);
+}
+
+void cNCCalcSize::Detach() noexcept {
+    mDeclares::DetachKeyboardHook(*this);
+    if (m_hWnd) {
+        for (UINT message : kMessages) MSubclass::DetachMessage(*this, m_hWnd, message);
+        if (m_bIsMDIChild) {
+            MSubclass::DetachMessage(*this, m_hWnd, WM_SIZE);
+            m_bIsMDIChild = false;
+        }
+        MSubclass::DetachMessage(*this, m_hWnd, WM_DESTROY);
+    }
+    if (m_hDC) {
+        if (m_hBmpOld) SelectObject(m_hDC, m_hBmpOld);
+        m_hBmpOld = nullptr;
+        if (m_hBmp) DeleteObject(m_hBmp);
+        m_hBmp = nullptr;
+        DeleteDC(m_hDC);
+        m_hDC = nullptr;
+    } else if (m_hBmp) {
+        DeleteObject(m_hBmp);
+        m_hBmp = nullptr;
+    }
+    if (m_hWnd) RemovePropA(m_hWnd, kImplementationProperty);
+    m_hWnd = nullptr;
+    m_hMenu = nullptr;
+}
+
+bool cNCCalcSize::GetImplementation(std::shared_ptr<INCAreaModifier>& iTo) const {
+    if (!m_hWnd) return false;
+    const auto ptr = reinterpret_cast<LONG_PTR>(GetPropA(m_hWnd, kImplementationProperty));
+    auto skin = ObjectFromPtr<INCAreaModifier>(ptr);
+    if (!skin) return false;
+    iTo = std::move(skin);
+    return true;
+}
+
+int cNCCalcSize::ForwardAltKey(int vKey) {
+    std::shared_ptr<INCAreaModifier> skin;
+    return GetImplementation(skin) ? skin->AltKeyAccelerator(vKey) : 0;
+}
+
+bool cNCCalcSize::IsMDIChild(HWND hwnd) {
+    char name[260] = {};
+    if (GetClassNameA(GetParent(hwnd), name, 259) <= 0) return false;
+    return std::strcmp(name, "MDIClient") == 0;
+}
+
+EMsgHandling cNCCalcSize::MsgResponse() {
+    switch (MSubclass::CurrentMessage()) {
+        case WM_SIZE: case WM_SETTEXT: case WM_SETCURSOR: case WM_STYLECHANGED: case WM_NCHITTEST: case WM_NCPAINT:
+        case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK: case WM_INITMENU: case WM_INITMENUPOPUP:
+        case WM_ENTERMENULOOP: case WM_EXITMENULOOP:
+        case WM_NCACTIVATE:  // passed on by the handler itself, once
+            return mhConsume;
+        default:
+            return mhCallPreviousBefore;
+    }
+}
+
+LRESULT cNCCalcSize::PassOn(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    return MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam);
+}
+
+void cNCCalcSize::RepaintFrame(HWND hwnd) { WindowProc(hwnd, WM_NCPAINT, 0, 0); }
+
+LRESULT cNCCalcSize::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    std::shared_ptr<INCAreaModifier> skin;
+    switch (iMsg) {
+        case WM_NCCALCSIZE:
+            return OnNcCalcSize(hwnd, wParam, lParam);
+        case WM_NCHITTEST: {
+            if (!GetImplementation(skin)) return PassOn(hwnd, iMsg, wParam, lParam);
+            // The point the system asks about (for real input, the cursor).
+            const int e = ComputeHitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            m_eLastHitTest = e;
+            return e == HTMENU ? HTCLIENT : e;
+        }
+        case WM_NCPAINT:
+            return OnNcPaint(hwnd, wParam, lParam);
+        case WM_NCACTIVATE: {
+            // The system still tracks the activation, but with lParam -1 it
+            // does not paint its own frame first: the frame is repainted
+            // right after, and the system's caption would flash under it.
+            m_bActive = wParam != 0;
+            const LRESULT result = PassOn(hwnd, iMsg, wParam, -1);
+            RepaintFrame(m_hWnd);
+            return result;
+        }
+        case WM_ACTIVATEAPP:
+            m_bAppActive = wParam != 0;
+            return 0;
+        case WM_SETCURSOR:
+            return OnSetCursor(hwnd, wParam, lParam);
+        case WM_SETTEXT: case WM_STYLECHANGED: case WM_NCLBUTTONDBLCLK: {
+            const LRESULT result = PassOn(hwnd, iMsg, wParam, lParam);
+            if (!s_bInSetCursor) RepaintFrame(hwnd);
+            return result;
+        }
+        case WM_SIZE: case WM_INITMENU: case WM_ENTERMENULOOP:
+            PassOn(hwnd, iMsg, wParam, lParam);
+            RepaintFrame(hwnd);
+            return 0;
+        case WM_EXITMENULOOP:
+            PassOn(hwnd, iMsg, wParam, lParam);
+            RepaintFrame(hwnd);
+            if (GetImplementation(skin)) skin->ExitMenuLoop();
+            return 0;
+        case WM_INITMENUPOPUP:
+            PassOn(hwnd, iMsg, wParam, lParam);
+            RepaintFrame(hwnd);
+            if (HIWORD(lParam) == 0 && GetImplementation(skin)) skin->InitMenuPopup(wParam, lParam);
+            return 0;
+        case WM_NCLBUTTONDOWN:
+            return OnNcLButtonDown(hwnd, wParam, lParam);
+        case WM_NCLBUTTONUP:
+            return OnNcLButtonUp();
+        case WM_DESTROY:
+            Detach();
+            return 0;
+    }
+    return 0;
+}
+
+LRESULT cNCCalcSize::OnNcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    m_bMaxMDIChild = IsMDIChild(hwnd) && IsZoomed(hwnd);
+    if (wParam == 0) return PassOn(hwnd, WM_NCCALCSIZE, 0, lParam);
+
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    const WINDOWPOS* pos = params->lppos;
+    RECT proposed{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+
+    m_lLeft = m_lRight = GetSystemMetrics(SM_CXFRAME);
+    m_lTop = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+    m_lBottom = GetSystemMetrics(SM_CYFRAME);
+    std::shared_ptr<INCAreaModifier> skin;
+    if (!m_bMaxMDIChild && GetImplementation(skin)) {
+        skin->GetLeftMarginWidth(m_lLeft);
+        skin->GetTopMarginHeight(m_lTop);
+        skin->GetRightMarginWidth(m_lRight);
+        skin->GetBottomMarginHeight(m_lBottom);
+    }
+    params->rgrc[0] = {proposed.left + m_lLeft, proposed.top + m_lTop, proposed.right - m_lRight,
+                       proposed.bottom - m_lBottom};
+    params->rgrc[1] = params->rgrc[0];
+    return WVR_REDRAW;
+}
+
+LRESULT cNCCalcSize::OnNcPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    if (!IsWindowVisible(hwnd)) return 0;
+    m_bMaxMDIChild = IsMDIChild(hwnd) && IsZoomed(hwnd);
+    if (m_bMaxMDIChild) return PassOn(hwnd, WM_NCPAINT, wParam, lParam);
+
+    WindowDC dc = WindowDC::Whole(m_hWnd);
+    if (!dc) return 0;
+    const RECT r = WindowRectAtOrigin(m_hWnd);
+    std::shared_ptr<INCAreaModifier> skin;
+    if (GetImplementation(skin))
+        skin->NCPaint(dc.get(), 0, 0, r.right, r.bottom);
+    else
+        DefaultNCPaint(dc.get(), 0, 0, r.right, r.bottom);
+    return 0;
+}
+
+LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    // While the system answers WM_SETCURSOR the window is not WS_VISIBLE, so
+    // nothing it does then paints over the frame; a menu put back on the
+    // window is taken off again. The guard keeps the two style changes from
+    // repainting the frame.
+    s_bInSetCursor = true;
+    const LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
+    SetWindowLongA(m_hWnd, GWL_STYLE, style & ~WS_VISIBLE);
+    const LRESULT result = PassOn(hwnd, WM_SETCURSOR, wParam, lParam);
+    if (GetMenu(m_hWnd)) SetMenu(m_hWnd, nullptr);
+    SetWindowLongA(m_hWnd, GWL_STYLE, style);
+    s_bInSetCursor = false;
+    return result;
+}
+
+void cNCCalcSize::NudgeCursor() {
+    // A one-pixel move, alternating direction, so the system notices the
+    // pointer over the frame again.
+    if (s_lNudgeX == 0) s_lNudgeX = 1;
+    if (s_lNudgeY == 0) s_lNudgeY = 1;
+    s_lNudgeX = -s_lNudgeX;
+    s_lNudgeY = -s_lNudgeY;
+    mouse_event(MOUSEEVENTF_MOVE, static_cast<DWORD>(s_lNudgeX), static_cast<DWORD>(s_lNudgeY), 0, 0);
+}
+
+LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    NudgeCursor();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const int e = ComputeHitTest(cursor);
+    std::shared_ptr<INCAreaModifier> skin;
+    if (!GetImplementation(skin)) {
+        // Nothing to hit-test against: the press goes on with its own code.
+        PassOn(hwnd, WM_NCLBUTTONDOWN, wParam, lParam);
+        RepaintFrame(hwnd);
+        return 0;
+    }
+    if (m_eLastHitTest == HTCAPTION) {
+        if (!m_bActive) SetForegroundWindow(m_hWnd);
+        DragMoveWindow();
+        return 0;
+    }
+    const POINT at = CursorInWindow(m_hWnd);
+    const RECT r = WindowRectAtOrigin(m_hWnd);
+    bool bHandled = false;
+    {
+        WindowDC dc = WindowDC::Whole(m_hWnd);
+        skin->NCMouseDown(at.x, at.y, bHandled, dc.get(), 0, 0, r.right, r.bottom);
+    }
+    if (bHandled) return 0;
+    PassOn(hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(e), lParam);
+    RepaintFrame(hwnd);
+    return 0;
+}
+
+LRESULT cNCCalcSize::OnNcLButtonUp() {
+    std::shared_ptr<INCAreaModifier> skin;
+    if (!GetImplementation(skin)) return 0;
+    const POINT at = CursorInWindow(m_hWnd);
+    const RECT r = WindowRectAtOrigin(m_hWnd);
+    WindowDC dc = WindowDC::Whole(m_hWnd);
+    bool bHandled = false;
+    skin->NCMouseDown(at.x, at.y, bHandled, dc.get(), 0, 0, r.right, r.bottom);
+    skin->NCMouseUp(at.x, at.y, dc.get(), 0, 0, r.right, r.bottom);
+    return 0;
+}
+
+int cNCCalcSize::ComputeHitTest(POINT screen) const {
+    std::shared_ptr<INCAreaModifier> skin;
+    if (!GetImplementation(skin)) return 0;
+    const bool sizable = (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_THICKFRAME) != 0;
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    const int x = screen.x - window.left, y = screen.y - window.top;
+    const int W = window.right - window.left, H = window.bottom - window.top;
+    const int cyCaption = GetSystemMetrics(SM_CYCAPTION);
+
+    int e = HTCLIENT;
+    if (x >= 0 && y >= 0 && x < W && y < H) {
+        // The top border is as thick as the bottom margin.
+        int border = 0;
+        if (x <= m_lLeft)
+            border = y <= m_lBottom ? HTTOPLEFT : y >= H - m_lBottom ? HTBOTTOMLEFT : HTLEFT;
+        else if (x >= W - m_lRight)
+            border = y <= m_lBottom ? HTTOPRIGHT : y >= H - m_lBottom ? HTBOTTOMRIGHT : HTRIGHT;
+        else if (y <= m_lBottom)
+            border = HTTOP;
+        else if (y >= H - m_lBottom)
+            border = HTBOTTOM;
+        else if (y <= m_lTop && y <= cyCaption + m_lBottom)
+            e = x <= cyCaption ? HTSYSMENU : HTCAPTION;
+        if (border && sizable) e = border;
+    }
+    skin->HitTest(x, y, e);
+    return e;
+}
+
+void cNCCalcSize::DragMoveWindow() {
+    auto windowRect = [this] {
+        RECT r{};
+        GetWindowRect(m_hWnd, &r);
+        if (HWND parent = GetParent(m_hWnd)) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT rect = windowRect();
+    POINT last{};
+    GetCursorPos(&last);
+    // Ends when the button is released, the window loses activation or goes.
+    while (m_hWnd && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) && m_bActive) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x != last.x || now.y != last.y) {
+            SetWindowPos(m_hWnd, nullptr, rect.left + now.x - last.x, rect.top + now.y - last.y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER);
+            last = now;
+            rect = windowRect();
+        }
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // The application's own loop must still see it.
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(1);
+    }
+}
+
+void cNCCalcSize::DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) {
+    const int cxF = GetSystemMetrics(SM_CXFRAME), cyF = GetSystemMetrics(SM_CYFRAME);
+    const int cyCap = GetSystemMetrics(SM_CYCAPTION);
+    const HBRUSH caption = GetSysColorBrush(m_bActive ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    const HBRUSH border = GetSysColorBrush(m_bActive ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
+    const UINT captionFlags = (m_bActive ? DC_ACTIVE : 0) | DC_ICON | DC_TEXT;
+    const RECT R{lLeft, lTop, lRight, lBottom};
+    RECT outer = R;
+
+    const RECT borders[] = {
+        {R.left, cyF, cxF, R.bottom - cyF},
+        {R.left, R.top, R.right, cyF},
+        {R.right - cxF, cyF, R.right, R.bottom - cyF},
+        {R.left, R.bottom - cyF, R.right, R.bottom},
+        {R.left, cyCap + cxF - 1, R.right, cyCap + cxF},  // line below the caption
+    };
+    for (const RECT& b : borders) FillRect(hdc, &b, border);
+
+    const RECT C{R.left + cxF, R.top + cyF, R.right - cxF, R.top + cyF + cyCap - 1};
+    const int w = C.right - C.left, h0 = cyCap - 1;
+    if (m_hDC) {
+        const RECT text{0, 0, w - 3 * h0 - 2, h0};
+        DrawCaption(m_hWnd, m_hDC, &text, captionFlags);
+        const RECT buttons{w - 3 * h0 - 2, 0, w, h0};
+        FillRect(m_hDC, &buttons, caption);
+        const int b = h0 - 4;
+        RECT B{w - 2 - (b + 2), 2, w - 2, h0 - 2};
+        DrawFrameControl(m_hDC, &B, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+        OffsetRect(&B, -(b + 2 + 2), 0);
+        DrawFrameControl(m_hDC, &B, DFC_CAPTION, IsZoomed(m_hWnd) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
+        OffsetRect(&B, -(b + 2), 0);
+        DrawFrameControl(m_hDC, &B, DFC_CAPTION, DFCS_CAPTIONMIN);
+        // A window wider than the screen gets the strip cut at the buffer's width.
+        BITMAP buffer{};
+        GetObjectA(m_hBmp, sizeof buffer, &buffer);
+        BitBlt(hdc, C.left, C.top, std::min(w, static_cast<int>(buffer.bmWidth)), C.bottom - C.top, m_hDC, 0, 0, SRCCOPY);
+    }
+    DrawEdge(hdc, &outer, EDGE_RAISED, BF_RECT);
+}

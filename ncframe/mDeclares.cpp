@@ -1,0 +1,73 @@
+#include "mDeclares.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "cNCCalcSize.h"
+#include "plumbing/ObjectFromPtr.h"
+
+namespace mDeclares {
+
+namespace {
+
+HHOOK m_hKeyHook = nullptr;
+std::vector<LONG_PTR> m_lPtrFrames;  // weak references, in order of registration
+
+bool IsDown(int virtualKey) { return GetAsyncKeyState(virtualKey) != 0; }
+
+// Keys that Alt+key must never take from the system: Alt+Ctrl chords,
+// Alt+F1..F12, Alt+Escape and Alt+Delete.
+bool IsReservedKey(WPARAM vKey) { return (vKey >= VK_F1 && vKey <= VK_F12) || vKey == VK_ESCAPE || vKey == VK_DELETE; }
+
+}  // namespace
+
+void AttachKeyboardHook(cNCCalcSize& frame) {
+    if (!m_hKeyHook) m_hKeyHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardProc, nullptr, GetCurrentThreadId());
+    if (FindFrame(frame) > 0) return;
+    m_lPtrFrames.push_back(ObjPtr(&frame));
+}
+
+void DetachKeyboardHook(cNCCalcSize& frame) noexcept {
+    if (const int i = FindFrame(frame); i > 0) m_lPtrFrames.erase(m_lPtrFrames.begin() + (i - 1));
+    if (m_lPtrFrames.empty() && m_hKeyHook) {
+        UnhookWindowsHookEx(m_hKeyHook);
+        m_hKeyHook = nullptr;
+    }
+}
+
+int FindFrame(const cNCCalcSize& frame) noexcept {
+    const auto found = std::find(m_lPtrFrames.begin(), m_lPtrFrames.end(), ObjPtr(&frame));
+    return found == m_lPtrFrames.end() ? 0 : static_cast<int>(found - m_lPtrFrames.begin()) + 1;
+}
+
+bool GetActiveFrame(std::shared_ptr<cNCCalcSize>& frame) {
+    // A copy: a controller may detach while we ask it.
+    const std::vector<LONG_PTR> frames = m_lPtrFrames;
+    for (LONG_PTR ptr : frames) {
+        if (ptr == 0) continue;
+        if (auto candidate = ObjectFromPtr<cNCCalcSize>(ptr); candidate && candidate->WindowActive()) {
+            frame = std::move(candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
+LRESULT CALLBACK KeyboardProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        const bool altHeld = (lParam & (1 << 29)) != 0;
+        const bool goingDown = (lParam & (1u << 31)) == 0;
+        std::shared_ptr<cNCCalcSize> frame;
+        if (nCode == HC_ACTION && m_hKeyHook && altHeld && wParam > 0 && wParam != VK_MENU && goingDown &&
+            !IsDown(VK_CONTROL) && !IsReservedKey(wParam) && GetActiveFrame(frame)) {
+            if (frame->ForwardAltKey(static_cast<int>(wParam)) != 0) return 1;
+        }
+    } catch (...) {
+        // A failing skin must not take keyboard input down with it: the key goes on.
+    }
+    return CallNextHookEx(m_hKeyHook, nCode, wParam, lParam);
+}
+
+HHOOK KeyboardHook() noexcept { return m_hKeyHook; }
+
+}  // namespace mDeclares
