@@ -69,6 +69,7 @@ bool frmTest::Show(int showCommand) {
         return false;
     CreateControls();
     Form_Load();
+    FitClientArea();
     ShowWindow(m_hwnd, showCommand);
     UpdateWindow(m_hwnd);
     return true;
@@ -113,7 +114,35 @@ void frmTest::CreateControls() {
     PicBorder.Picture(StdPicture::FromResource(m_instance, IDB_BORDER));
 }
 
-void frmTest::Form_Load() { BackColor(RGB(207, 203, 207)); }
+void frmTest::Form_Load() {
+    m_cCaption = std::make_shared<cOrvelCaption>();
+    ApplySkin(*this, *m_cCaption);
+}
+
+void frmTest::ApplySkin(frmTest& f, cOrvelCaption& caption) {
+    constexpr COLORREF kMenuBackground = RGB(207, 203, 207);
+    caption.ActiveCaptionColor(0xFFFFFF);
+    caption.InActiveCaptionColor(0xC0C0C0);
+    caption.ActiveMenuColor(0);
+    caption.ActiveMenuColorOver(0);
+    caption.InActiveMenuColor(0);
+    caption.MenuBackgroundColor(kMenuBackground);
+    caption.CaptionFont()->Name(L"宋体");
+    caption.CaptionFont()->Size(9);
+    caption.MenuFont()->Name(L"宋体");
+    caption.MenuFont()->Size(9);
+    caption.Attach(f, *f.PicCaption.Picture(), *f.PicBorder.Picture(), 19, 20, 90, 140, 240, 400);
+    f.BackColor(kMenuBackground);
+}
+
+void frmTest::FitClientArea() {
+    RECT window{}, client{};
+    GetWindowRect(m_hwnd, &window);
+    GetClientRect(m_hwnd, &client);
+    const int width = window.right - window.left + kClientWidth - client.right;
+    const int height = window.bottom - window.top + kClientHeight - client.bottom;
+    SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void frmTest::Form_Click() {
     Text1.SetText(Acknowledgement::Text1());

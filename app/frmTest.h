@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 
 #include "ConversionCommands.h"
+#include "caption/cOrvelCaption.h"
 #include "plumbing/Clipboard.h"
 #include "plumbing/CommandButton.h"
 #include "plumbing/IForm.h"
@@ -46,6 +48,10 @@ private:
     void CreateControls();
     void Form_Load();
     void Form_Click();
+    // Sets the skin's colours and fonts and attaches it with the two bitmaps.
+    void ApplySkin(frmTest& f, cOrvelCaption& caption);
+    // Sizes the window so its client area is the layout's, whatever the frame.
+    void FitClientArea();
     // Tab and Shift+Tab move the focus through the tab order; true when handled.
     bool HandleTabKey(const MSG& msg);
 
@@ -61,4 +67,5 @@ private:
     Clipboard m_clipboard;
     ConversionCommands m_commands;
     std::array<HWND, 4> m_tabOrder{};
+    std::shared_ptr<cOrvelCaption> m_cCaption;  // the window's skin, from Form_Load on
 };

@@ -178,3 +178,25 @@ TEST_F(TorvaneTest, ClosingTheWindowEndsTheProcess) {
     GetExitCodeProcess(m_process.hProcess, &code);
     EXPECT_EQ(code, 0u);
 }
+
+TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
+    // The frame is the skin's: a 48-pixel caption band and 10-pixel edges.
+    RECT frame{};
+    GetWindowRect(m_window, &frame);
+    POINT origin{0, 0};
+    ClientToScreen(m_window, &origin);
+    EXPECT_EQ(origin.x - frame.left, 10);
+    EXPECT_EQ(origin.y - frame.top, 48);
+    const int W = frame.right - frame.left;
+
+    // The main window has minimize and close; minimize sits in the slot next to close.
+    ClickAt({frame.left + W - 35, frame.top + 15});
+    for (int i = 0; i < 50 && !IsIconic(m_window); ++i) Pump(20);
+    EXPECT_TRUE(IsIconic(m_window));
+    ShowWindow(m_window, SW_RESTORE);
+    SetForegroundWindow(m_window);
+    Pump(100);
+
+    ClickAt({frame.left + W - 15, frame.top + 15});
+    EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 5000), WAIT_OBJECT_0);
+}

@@ -1,0 +1,74 @@
+// One full paint of the skinned main window's frame against the system's own
+// frame painting (DefWindowProc's WM_NCPAINT) of the same window unskinned.
+// Run under Wine: scripts/wine-exec build/win64/bench/caption_bench.exe
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "caption/cOrvelCaption.h"
+#include "plumbing/IForm.h"
+#include "plumbing/StdPicture.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kPaints = 5000;
+
+class BenchWindow : public IForm {
+public:
+    explicit BenchWindow(int x) {
+        m_hwnd = CreateWindowExW(0, L"STATIC", L"Torvane V4.1 Build 20070401", kStyle, x, 100, 502, 213, nullptr,
+                                 nullptr, nullptr, nullptr);
+        ShowWindow(m_hwnd, SW_SHOW);
+    }
+    ~BenchWindow() override { DestroyWindow(m_hwnd); }
+    HWND hwnd() const override { return m_hwnd; }
+    void Refresh() override { InvalidateRect(m_hwnd, nullptr, TRUE); }
+
+private:
+    HWND m_hwnd;
+};
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+// Seconds per paint, in the active or the inactive look.
+double TimePaints(HWND hwnd, bool active) {
+    SendMessageW(hwnd, WM_NCACTIVATE, active, 0);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kPaints; ++i) SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kPaints;
+}
+
+}  // namespace
+
+int main() {
+    BenchWindow plain(0), skinned(520);
+    auto caption = std::make_shared<cOrvelCaption>();
+    caption->ActiveCaptionColor(0xFFFFFF);
+    caption->InActiveCaptionColor(0xC0C0C0);
+    caption->CaptionFont()->Name(L"宋体");
+    caption->CaptionFont()->Size(9);
+    const auto captionPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_CAPTION);
+    const auto borderPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_BORDER);
+    caption->Attach(skinned, *captionPicture, *borderPicture, 19, 20, 90, 140, 240, 400);
+    Pump();
+
+    TimePaints(plain.hwnd(), true);  // warm-up
+    TimePaints(skinned.hwnd(), true);
+    std::printf("frame paint of a 502 x 213 window, mean of %d paints\n", kPaints);
+    for (bool active : {true, false}) {
+        const double system = TimePaints(plain.hwnd(), active);
+        const double skin = TimePaints(skinned.hwnd(), active);
+        std::printf("  %-8s system frame (DefWindowProc WM_NCPAINT) %7.1f us, skinned frame (NCPaint) %7.1f us,"
+                    " skinned / system %.2f\n",
+                    active ? "active" : "inactive", system * 1e6, skin * 1e6, skin / system);
+    }
+    caption->Detach();
+    return 0;
+}

@@ -1,0 +1,114 @@
+// The caption buttons under real (synthetic) pointer input.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "SkinnedWindow.h"
+#include "tests/support/SyntheticInput.h"
+
+using namespace SyntheticInput;
+
+namespace {
+
+POINT CenterOfButton(const SkinnedWindow& w, int index) {
+    const RECT& r = w.caption->ButtonRect(index);
+    return w.Screen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void ClickButton(const SkinnedWindow& w, int index) {
+    ClickAt(CenterOfButton(w, index));
+    Pump(100);
+}
+
+bool ButtonLooksNormal(const SkinnedWindow& w, int index, int sourceColumn) {
+    const RECT& r = w.caption->ButtonRect(index);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 19; ++x)
+            if (w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, y)) return false;
+    return true;
+}
+
+bool ButtonLooksPressed(const SkinnedWindow& w, int index, int sourceColumn) {
+    const RECT& r = w.caption->ButtonRect(index);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 19; ++x)
+            if (w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, 20 + y)) return false;
+    return true;
+}
+
+LRESULT HitTestAt(const SkinnedWindow& w, int x, int y) {
+    const POINT p = w.Screen(x, y);
+    return SendMessageW(w.window.hwnd(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+}
+
+}  // namespace
+
+TEST(CaptionButtons, CloseClosesTheWindow) {
+    SkinnedWindow w;
+    const HWND hwnd = w.window.hwnd();
+    ClickButton(w, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(CaptionButtons, MaximizeThenRestore) {
+    SkinnedWindow w;
+    ClickButton(w, 1);
+    EXPECT_TRUE(IsZoomed(w.window.hwnd()));
+    EXPECT_TRUE(ButtonLooksNormal(w, 1, 259));  // now the restore glyph
+    ClickButton(w, 1);
+    EXPECT_FALSE(IsZoomed(w.window.hwnd()));
+    EXPECT_EQ(w.Width(), 500);
+}
+
+TEST(CaptionButtons, MinimizeMinimizes) {
+    SkinnedWindow w;
+    ClickButton(w, 2);
+    EXPECT_TRUE(IsIconic(w.window.hwnd()));
+}
+
+TEST(CaptionButtons, PressMoveOffAndReleaseElsewhereDoesNothing) {
+    SkinnedWindow w;
+    MoveTo(CenterOfButton(w, 0));
+    LeftDown();
+    EXPECT_TRUE(ButtonLooksPressed(w, 0, 241));
+    MoveTo(w.Screen(250, 38));  // off the button, still on the caption band
+    EXPECT_TRUE(ButtonLooksNormal(w, 0, 241));  // sprang back
+    MoveTo(CenterOfButton(w, 0));
+    EXPECT_TRUE(ButtonLooksNormal(w, 0, 241));  // not pressed again on the way back
+    MoveTo(w.Screen(250, 38));
+    LeftUp();
+    Pump(100);
+    EXPECT_TRUE(IsWindow(w.window.hwnd()));
+    EXPECT_FALSE(IsZoomed(w.window.hwnd()) || IsIconic(w.window.hwnd()));
+    EXPECT_TRUE(ButtonLooksNormal(w, 0, 241));
+    EXPECT_TRUE(ButtonLooksNormal(w, 1, 278));
+    EXPECT_TRUE(ButtonLooksNormal(w, 2, 297));
+}
+
+TEST(CaptionButtons, IconAreaAndButtonsAnswerAsSystemMenu) {
+    SkinnedWindow w;
+    EXPECT_EQ(HitTestAt(w, 12, 11), HTSYSMENU);
+    EXPECT_EQ(HitTestAt(w, 41, 42), HTSYSMENU);
+    EXPECT_NE(HitTestAt(w, 42, 43), HTSYSMENU);
+    EXPECT_EQ(HitTestAt(w, 500 - 25, 5), HTSYSMENU);
+    EXPECT_EQ(HitTestAt(w, 500 - 5, 5), HTTOPRIGHT);  // past the close button: the sizing corner
+    EXPECT_EQ(HitTestAt(w, 250, 15), HTCAPTION);
+}
+
+TEST(CaptionButtons, NoButtonAnswersBeforeTheFirstPaint) {
+    TestWindow window;  // never shown: never painted
+    ShippedSkin skin;
+    auto caption = std::make_shared<cOrvelCaption>();
+    caption->Attach(window, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(caption->HasButton(i));
+        EXPECT_TRUE(IsRectEmpty(&caption->ButtonRect(i)));
+    }
+    int e = HTCAPTION;
+    caption->HitTest(300 - 20, 10, e);
+    EXPECT_EQ(e, HTCAPTION);
+    bool handled = false;
+    caption->NCMouseDown(300 - 20, 10, handled, nullptr, 0, 0, 300, 200);
+    EXPECT_FALSE(handled);
+    caption->Detach();
+}

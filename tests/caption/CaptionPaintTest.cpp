@@ -1,0 +1,231 @@
+// What the skin paints, pixel by pixel, against the shipped bitmaps.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "SkinnedWindow.h"
+#include "tests/support/SyntheticInput.h"
+
+namespace {
+
+constexpr int kCapH = 48, kB = 10;
+const int kRows[] = {0, 2, 30, 40, kCapH - 1};  // caption rows clear of the title and the buttons
+
+// Columns of the caption bitmap that each window column shows, for a window W wide.
+int SourceColumn(int x, int W, int srcX0) {
+    int xR = W - 101 + 1;
+    if (xR < 101) xR = 101;
+    if (x < 90) return srcX0 + x;
+    if (x < xR) return srcX0 + 91 + (x - 90) % 52;
+    return srcX0 + 140 + (x - xR);
+}
+
+// Counts pixels of `color` in a window rectangle; the rightmost such column.
+struct Ink {
+    int count = 0, rightmost = -1;
+};
+Ink InkIn(const SkinnedWindow& w, const RECT& r, COLORREF color) {
+    Ink ink;
+    HDC dc = GetWindowDC(w.window.hwnd());
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (GetPixel(dc, x, y) == color) {
+                ++ink.count;
+                ink.rightmost = std::max(ink.rightmost, x);
+            }
+    ReleaseDC(w.window.hwnd(), dc);
+    return ink;
+}
+
+void ExpectButton(const SkinnedWindow& w, int index, int left, int sourceColumn) {
+    const RECT& r = w.caption->ButtonRect(index);
+    EXPECT_EQ(r.left, left) << "button " << index;
+    EXPECT_EQ(r.right, left + 20);
+    EXPECT_EQ(r.top, 5);
+    EXPECT_EQ(r.bottom, 25);
+    int wrong = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 19; ++x) wrong += w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, y);
+    EXPECT_EQ(wrong, 0) << "button " << index << " glyph";
+}
+
+}  // namespace
+
+TEST(CaptionPaint, PiecesComeFromTheirColumnsActiveAndInactive) {
+    SkinnedWindow w(500, 200);
+    for (int srcX0 : {0, 400}) {
+        if (srcX0) w.Deactivate();
+        int wrong = 0;
+        for (int y : kRows)
+            for (int x = 0; x < 500; ++x) {
+                if (x >= 435 && x < 495 && y >= 5 && y < 25) continue;  // buttons
+                wrong += w.Pixel(x, y) != w.skin.Caption(SourceColumn(x, 500, srcX0), y);
+            }
+        EXPECT_EQ(wrong, 0) << "set at column " << srcX0;
+    }
+}
+
+TEST(CaptionPaint, ButtonsSitRightToLeftWithTheirGlyphs) {
+    SkinnedWindow w(500, 200);
+    ExpectButton(w, 0, 475, 241);
+    ExpectButton(w, 1, 455, 278);
+    ExpectButton(w, 2, 435, 297);
+    // The rightmost column of a button rectangle shows the caption beneath.
+    EXPECT_EQ(w.Pixel(494, 10), w.skin.Caption(SourceColumn(494, 500, 0), 10));
+    // Inactive windows show the same buttons.
+    w.Deactivate();
+    ExpectButton(w, 0, 475, 241);
+
+    ShowWindow(w.window.hwnd(), SW_MAXIMIZE);
+    SyntheticInput::Pump(50);
+    const int W = w.Width();
+    ExpectButton(w, 1, W - 45, 259);  // restore
+}
+
+TEST(CaptionPaint, AbsentButtonsTakeNoRoom) {
+    SkinnedWindow noMax(500, 200, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME);
+    EXPECT_TRUE(noMax.caption->HasButton(0));
+    EXPECT_FALSE(noMax.caption->HasButton(1));
+    ExpectButton(noMax, 2, 455, 297);  // minimize in the maximize slot
+
+    SkinnedWindow noClose(500, 200, WS_OVERLAPPED | WS_CAPTION | WS_MAXIMIZEBOX | WS_MINIMIZEBOX);
+    EXPECT_FALSE(noClose.caption->HasButton(0));
+    ExpectButton(noClose, 1, 475, 278);
+    ExpectButton(noClose, 2, 455, 297);
+    // Where the close button would be, the right end shows through.
+    EXPECT_EQ(noClose.Pixel(440, 10), noClose.skin.Caption(SourceColumn(440, 500, 0), 10));
+}
+
+TEST(CaptionPaint, NarrowWindowKeepsItsRightEndAndDropsTheTitle) {
+    SkinnedWindow w(180, 120, WS_OVERLAPPEDWINDOW, L"Title that would show");
+    ASSERT_EQ(w.Width(), 180);
+    int wrong = 0;
+    for (int y : {2, 15, 30, 47})
+        for (int x = 101; x < 180; ++x)
+            if (!(x >= 116 && y >= 5 && y < 25)) wrong += w.Pixel(x, y) != w.skin.Caption(140 + x - 101, y);
+    EXPECT_EQ(wrong, 0);
+    // The buttons hang from the anchor 196, past the right edge.
+    EXPECT_EQ(w.caption->ButtonRect(0).left, 176);
+    EXPECT_EQ(w.caption->ButtonRect(1).left, 156);
+    EXPECT_EQ(w.caption->ButtonRect(2).left, 136);
+    // No title: between the left end and the right end, only the middle tile.
+    wrong = 0;
+    for (int y = 11; y < 29; ++y)
+        for (int x = 90; x < 101; ++x) wrong += w.Pixel(x, y) != w.skin.Caption(91 + x - 90, y);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(CaptionPaint, EdgesComeFromTheBorderCells) {
+    SkinnedWindow w(300, 237);
+    const int W = 300, H = 237;
+    int wrong = 0;
+    for (int y = kCapH; y < H - kB; ++y)
+        for (int x = 0; x < kB; ++x) {
+            wrong += w.Pixel(x, y) != w.skin.Border(x, (y - kCapH) % kB);
+            wrong += w.Pixel(W - kB + x, y) != w.skin.Border(4 * kB + x, (y - kCapH) % kB);
+        }
+    for (int y = 0; y < kB; ++y) {
+        for (int x = kB; x < W - kB; ++x) wrong += w.Pixel(x, H - kB + y) != w.skin.Border(3 * kB + (x - kB) % kB, y);
+        for (int x = 0; x < kB; ++x) {
+            wrong += w.Pixel(x, H - kB + y) != w.skin.Border(2 * kB + x, y);
+            wrong += w.Pixel(W - kB + x, H - kB + y) != w.skin.Border(6 * kB + x, y);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Shorter than the caption and a border: the bottom edge sits on row 48.
+    SetWindowPos(w.window.hwnd(), nullptr, 0, 0, 300, 52, SWP_NOMOVE | SWP_NOZORDER);
+    SyntheticInput::Pump(30);
+    EXPECT_EQ(w.Pixel(55, kCapH), w.skin.Border(3 * kB + 5, 0));
+    EXPECT_EQ(w.Pixel(3, kCapH + 2), w.skin.Border(2 * kB + 3, 2));
+}
+
+TEST(CaptionPaint, TitleIsWhiteAndBoldActiveGreyInactive) {
+    SkinnedWindow w(500, 200, WS_OVERLAPPEDWINDOW, L"Torvane V4.1 Build 20070401");
+    const RECT title{92, 11, 500 - 96, 29};
+    const Ink active = InkIn(w, title, RGB(255, 255, 255));
+    EXPECT_GT(active.count, 50);
+    EXPECT_EQ(InkIn(w, title, RGB(192, 192, 192)).count, 0);
+    w.Deactivate();
+    const Ink inactive = InkIn(w, title, RGB(192, 192, 192));
+    EXPECT_GT(inactive.count, 30);
+    EXPECT_EQ(InkIn(w, title, RGB(255, 255, 255)).count, 0);
+    EXPECT_GT(active.count, inactive.count);  // bold strokes while active
+    // Nothing outside the title rectangle.
+    EXPECT_EQ(InkIn(w, RECT{0, 29, 500, 48}, RGB(255, 255, 255)).count, 0);
+
+    // A changed colour shows at the next paint.
+    w.caption->InActiveCaptionColor(RGB(255, 0, 0));
+    SendMessageW(w.window.hwnd(), WM_NCPAINT, 1, 0);
+    EXPECT_GT(InkIn(w, title, RGB(255, 0, 0)).count, 30);
+}
+
+TEST(CaptionPaint, TitleEllipsisAmpersandAndEmptyTitle) {
+    SkinnedWindow w(400, 200, WS_OVERLAPPEDWINDOW, std::wstring(200, L'W').c_str());
+    const RECT band{92, 11, 400, 29};
+    const Ink long_ = InkIn(w, band, RGB(255, 255, 255));
+    EXPECT_LT(long_.rightmost, 400 - 96);
+    EXPECT_GT(long_.rightmost, 400 - 96 - 20);  // cut close to the end, with the ellipsis
+
+    // "&" is drawn, not taken as a mnemonic prefix: "A&B" is wider than "AB".
+    SetWindowTextW(w.window.hwnd(), L"A&B");
+    const int withAmpersand = InkIn(w, band, RGB(255, 255, 255)).rightmost;
+    SetWindowTextW(w.window.hwnd(), L"AB");
+    const int without = InkIn(w, band, RGB(255, 255, 255)).rightmost;
+    EXPECT_GT(withAmpersand, without + 3);
+
+    SetWindowTextW(w.window.hwnd(), L"");
+    int wrong = 0;
+    for (int y = 11; y < 29; ++y)
+        for (int x = 92; x < 300; ++x) wrong += w.Pixel(x, y) != w.skin.Caption(SourceColumn(x, 400, 0), y);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {
+    SkinnedWindow w(300, 200);
+    int top = 0, left = 0, right = 0, bottom = 0;
+    w.caption->GetTopMarginHeight(top);
+    w.caption->GetLeftMarginWidth(left);
+    w.caption->GetRightMarginWidth(right);
+    w.caption->GetBottomMarginHeight(bottom);
+    EXPECT_EQ(top, 48);
+    EXPECT_EQ(left, 10);
+    EXPECT_EQ(right, 10);
+    EXPECT_EQ(bottom, 10);
+    RECT client{};
+    GetClientRect(w.window.hwnd(), &client);
+    EXPECT_EQ(client.right, 280);
+    EXPECT_EQ(client.bottom, 142);
+}
+
+TEST(CaptionPaint, FontDescriptionAndColours) {
+    StdFont font;
+    font.Name(L"宋体");
+    font.Size(9);
+    HDC screen = GetDC(nullptr);
+    LOGFONTA lf{};
+    cOrvelCaption::FontToLogFont(font, screen, lf);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    EXPECT_STREQ(lf.lfFaceName, "\xcb\xce\xcc\xe5");  // code page 936
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    font.Size(10.5);  // halves go to the even neighbour
+    cOrvelCaption::FontToLogFont(font, screen, lf);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    ReleaseDC(nullptr, screen);
+
+    EXPECT_EQ(cOrvelCaption::TranslateColor(0x123456), 0x123456u);
+    EXPECT_EQ(cOrvelCaption::TranslateColor(0x80000000 | COLOR_ACTIVECAPTION), GetSysColor(COLOR_ACTIVECAPTION));
+    EXPECT_EQ(cOrvelCaption::TranslateColor(0x80000050), CLR_INVALID);
+}
+
+TEST(CaptionPaint, SkinWithoutBitmapsPaintsWithoutHanging) {
+    TestWindow window;
+    ShowWindow(window.hwnd(), SW_SHOW);
+    auto caption = std::make_shared<cOrvelCaption>();
+    StdPicture none{UniqueBitmap{}};
+    caption->Attach(window, none, none, 19, 20, 90, 140, 240, 400);
+    SendMessageW(window.hwnd(), WM_NCPAINT, 1, 0);  // returns
+    caption->Detach();
+}
