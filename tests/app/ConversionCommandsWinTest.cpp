@@ -8,42 +8,13 @@
 #include "app/ConversionCommands.h"
 #include "plumbing/Clipboard.h"
 #include "plumbing/TextBox.h"
+#include "tests/support/SyntheticInput.h"
 
 namespace {
 
-// Raw clipboard access for the test itself, independent of the code under test.
-void PutOnClipboard(UINT format, const void* data, size_t bytes) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    if (data) {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        memcpy(GlobalLock(memory), data, bytes);
-        GlobalUnlock(memory);
-        SetClipboardData(format, memory);
-    }
-    CloseClipboard();
-}
-void PutText(const std::wstring& text) {
-    PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-}
-
-struct ClipboardContent {
-    std::wstring text;
-    int formats = 0;
-    bool hasText = false;
-};
-ClipboardContent ReadClipboard() {
-    ClipboardContent content;
-    if (!OpenClipboard(nullptr)) return content;
-    content.formats = CountClipboardFormats();
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        content.hasText = true;
-        content.text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return content;
-}
+using SyntheticInput::ClipboardText;
+using SyntheticInput::PutOnClipboard;
+using SyntheticInput::SetClipboardText;
 
 class CommandsOnWindowsTest : public testing::Test {
 protected:
@@ -71,7 +42,7 @@ TEST_F(CommandsOnWindowsTest, BothDirectionsLeaveOnlyTheResultOnTheClipboard) {
     const std::wstring address = L"http://下载.example.com/文件 1.zip";
     const std::wstring link = L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=";
     // Start from a clipboard with more than one format on it.
-    PutText(address);
+    SetClipboardText(address);
     ASSERT_TRUE(OpenClipboard(nullptr));
     const char extra[] = "extra";
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof extra);
@@ -83,35 +54,33 @@ TEST_F(CommandsOnWindowsTest, BothDirectionsLeaveOnlyTheResultOnTheClipboard) {
     commands.Command2_Click();
     EXPECT_EQ(text1.Text(), address);
     EXPECT_EQ(text2.Text(), link);
-    ClipboardContent after = ReadClipboard();
-    EXPECT_EQ(after.text, link);
+    EXPECT_EQ(ClipboardText(), link);
     EXPECT_EQ(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Torvane.TestFormat")), FALSE);
 
     text1.SetText(L"");
     commands.Command3_Click();
     EXPECT_EQ(text1.Text(), address);
     EXPECT_EQ(text2.Text(), link);
-    after = ReadClipboard();
-    EXPECT_EQ(after.text, address);
+    EXPECT_EQ(ClipboardText(), address);
 }
 
 TEST_F(CommandsOnWindowsTest, CaseRulesOfTheFirstCharacter) {
-    PutText(L"HTTP://EXAMPLE.COM/");
+    SetClipboardText(L"HTTP://EXAMPLE.COM/");
     commands.Command2_Click();
     EXPECT_EQ(text1.Text(), L"HTTP://EXAMPLE.COM/");
-    EXPECT_EQ(ReadClipboard().text, text2.Text());
+    EXPECT_EQ(ClipboardText(), text2.Text());
 
     text1.SetText(L"keep");
-    PutText(L"Thunder://QUFodHRwOi8veFpa");
+    SetClipboardText(L"Thunder://QUFodHRwOi8veFpa");
     commands.Command3_Click();
     EXPECT_EQ(text1.Text(), L"keep");
-    EXPECT_EQ(ReadClipboard().text, L"Thunder://QUFodHRwOi8veFpa");
+    EXPECT_EQ(ClipboardText(), L"Thunder://QUFodHRwOi8veFpa");
 
     // Any ten characters in front of a valid payload will do.
-    PutText(L"1234567890QUFodHRwOi8veFpa");
+    SetClipboardText(L"1234567890QUFodHRwOi8veFpa");
     commands.Command3_Click();
     EXPECT_EQ(text1.Text(), L"keep");  // first character is not "t"
-    PutText(L"t234567890QUFodHRwOi8veFpa");
+    SetClipboardText(L"t234567890QUFodHRwOi8veFpa");
     commands.Command3_Click();
     EXPECT_EQ(text1.Text(), L"http://x");
 }
@@ -119,7 +88,7 @@ TEST_F(CommandsOnWindowsTest, CaseRulesOfTheFirstCharacter) {
 TEST_F(CommandsOnWindowsTest, NothingOrNoTextOnTheClipboardChangesNothing) {
     text1.SetText(L"one");
     text2.SetText(L"two");
-    PutOnClipboard(CF_UNICODETEXT, nullptr, 0);  // emptied
+    SyntheticInput::EmptyTheClipboard();
     commands.Command2_Click();
     commands.Command3_Click();
     const char bytes[] = {1, 2, 3};
@@ -139,7 +108,7 @@ TEST_F(CommandsOnWindowsTest, ReadsAnsiTextThroughTheSystemConversion) {
 }
 
 TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
-    PutText(L"http://example.com/held");
+    SetClipboardText(L"http://example.com/held");
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "TorvaneClipboardReady");
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "TorvaneClipboardRelease");
     char self[MAX_PATH];
@@ -167,5 +136,5 @@ TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
     CloseHandle(process.hProcess);
     CloseHandle(ready);
     CloseHandle(release);
-    EXPECT_EQ(ReadClipboard().text, L"http://example.com/held");
+    EXPECT_EQ(ClipboardText(), L"http://example.com/held");
 }

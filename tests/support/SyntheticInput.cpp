@@ -99,16 +99,19 @@ int ClipboardFormatCount() {
     return count;
 }
 
-void SetClipboardText(const std::wstring& text) {
+void PutOnClipboard(UINT format, const void* data, size_t bytes) {
     if (!OpenClipboard(nullptr)) return;
     EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        std::memcpy(GlobalLock(memory), data, bytes);
         GlobalUnlock(memory);
-        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+        if (!SetClipboardData(format, memory)) GlobalFree(memory);
     }
     CloseClipboard();
+}
+
+void SetClipboardText(const std::wstring& text) {
+    PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 void EmptyTheClipboard() {

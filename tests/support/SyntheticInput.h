@@ -28,6 +28,8 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y);
 std::wstring ClipboardText();
 int ClipboardFormatCount();
 void SetClipboardText(const std::wstring& text);
+// Empties the clipboard and puts `bytes` of `data` on it in `format`.
+void PutOnClipboard(UINT format, const void* data, size_t bytes);
 void EmptyTheClipboard();
 
 // The text of a window in any process (WM_GETTEXT).
