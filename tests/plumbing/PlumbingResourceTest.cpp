@@ -72,9 +72,8 @@ TEST(ResourceTest, TenThousandMemoryDCsLeaveNoGdiObject) {
     const unsigned long before = GdiObjectCount();
     for (int i = 0; i < 10000; ++i) {
         cMemDC memDC;
-        memDC.Width(8 + i % 32);
-        memDC.Height(8 + i % 16);
-        memDC.Width(memDC.Width() + 1);  // grows: the first bitmap must go
+        memDC.Width(8 + i % 32);   // a w x 0 surface
+        memDC.Height(8 + i % 16);  // grows: the first bitmap must go
         if (i % 10 == 0) memDC.CreateFromPicture(*picture);
         ASSERT_NE(memDC.hdc(), nullptr);
     }
