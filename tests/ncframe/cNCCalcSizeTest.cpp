@@ -193,7 +193,12 @@ TEST_F(FrameTest, PropertyAndHookFollowTheAttachment) {
     EXPECT_EQ(mDeclares::KeyboardHook(), hook);
 
     // Destroying the window detaches its controller, and the last one takes the hook.
+    HANDLE propertyAtDestroy = reinterpret_cast<HANDLE>(1);
+    other.onMessage = [&](UINT message) {
+        if (message == WM_NCDESTROY) propertyAtDestroy = GetPropA(other.hwnd(), cNCCalcSize::kImplementationProperty);
+    };
     DestroyWindow(other.hwnd());
+    EXPECT_EQ(propertyAtDestroy, nullptr);
     EXPECT_EQ(second->hwnd(), nullptr);
     EXPECT_EQ(mDeclares::FindFrame(*second), 0);
     EXPECT_EQ(mDeclares::KeyboardHook(), nullptr);
