@@ -11,13 +11,7 @@
 
 namespace {
 
-void Key(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
+using SyntheticInput::Key;
 
 // Holds the modifiers, presses and releases `vk`, lets go of the modifiers.
 void Chord(std::initializer_list<WORD> modifiers, WORD vk) {

@@ -30,14 +30,6 @@ void SendMouse(DWORD flags, POINT screen = {}) {
     SendInput(1, &input, sizeof input);
 }
 
-void SendKey(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
 }  // namespace
 
 void MoveTo(POINT screen) {
@@ -58,12 +50,20 @@ void ClickAt(POINT screen) {
     LeftUp();
 }
 
+void Key(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
 void PressKey(WORD virtualKey, bool shift) {
-    if (shift) SendKey(VK_SHIFT, false);
-    SendKey(virtualKey, false);
+    if (shift) Key(VK_SHIFT, false);
+    Key(virtualKey, false);
     Pump(20);
-    SendKey(virtualKey, true);
-    if (shift) SendKey(VK_SHIFT, true);
+    Key(virtualKey, true);
+    if (shift) Key(VK_SHIFT, true);
     Pump(20);
 }
 

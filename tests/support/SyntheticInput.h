@@ -16,6 +16,8 @@ void LeftDown();
 void LeftUp();
 // Press and release at a screen point, with pumping in between.
 void ClickAt(POINT screen);
+// One key going down or up.
+void Key(WORD virtualKey, bool up);
 // Press and release of a key, with Shift held when asked.
 void PressKey(WORD virtualKey, bool shift = false);
 
