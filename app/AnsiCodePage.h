@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,12 @@ inline constexpr unsigned kCodePage = 936;
 
 std::string ToBytes(std::wstring_view text);
 std::wstring ToText(std::string_view bytes);
+
+// The same conversions without substitution: nothing when a character has no
+// code in the code page (no best-fit look-alikes either; a lone surrogate
+// counts as such a character), or when the bytes are not a valid sequence in
+// it. Empty input converts to empty output.
+std::optional<std::string> ToBytesStrict(std::wstring_view text);
+std::optional<std::wstring> ToTextStrict(std::string_view bytes);
 
 }  // namespace AnsiCodePage
