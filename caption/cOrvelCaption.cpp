@@ -41,6 +41,13 @@ cOrvelCaption::cOrvelCaption()
 
 void cOrvelCaption::Detach() {
     if (m_cNCS) m_cNCS->Detach();
+    // The controller took the menu off the window; the menu bar has been
+    // showing it. Give it back.
+    if (m_cMenu) {
+        const HMENU menu = m_cMenu->hMenu();
+        m_cMenu->Detach();
+        if (menu) SetMenu(m_hWnd, menu);
+    }
 }
 
 void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPicture& PicBorder, int lButtonWidthA,
@@ -61,6 +68,12 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
     lActiveRightEnd = lActiveRightEndA;
     lInactiveOffset = lInactiveOffsetA;
     m_hWnd = f.hwnd();
+
+    m_cMenu = std::make_shared<cMenuBar>();
+    m_cMenu->Attach(m_hWnd);
+    m_cMenu->Font(m_iMenuFont);
+    m_cMenu->SetColors(m_oActiveMenuColor, m_oActiveMenuColorOver, m_oInActiveMenuColor, m_oMenuBackgroundColor);
+    m_cMenu->CaptionHeight(m_cCaptionDC->Height());
 
     m_cNCS = std::make_shared<cNCCalcSize>();
     m_cNCS->Attach(*this);
@@ -199,6 +212,14 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
         }
     }
 
+    // 8. The menu bar, under the title, in the title's face at normal weight.
+    {
+        lf.lfWeight = FW_NORMAL;
+        const UniqueFont menuFont(CreateFontIndirectA(&lf));
+        m_cMenu->hMenu(m_cNCS->hMenu());
+        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, capH / 2, xR - lActiveLeftEnd, capH / 2, 2 - capH / 2);
+    }
+
     // 9. The whole caption strip in one copy.
     Copy(hdc, 0, 0, m_cCaptionBuf->Width(), m_cCaptionBuf->Height(), buf, 0, 0);
 
@@ -279,3 +300,13 @@ void cOrvelCaption::NCMouseUp(int x, int y, HDC hdc, int, int, int, int) {
     for (int i = kClose; i <= kMin; ++i) DrawButton(hdc, i, 0);
     m_bDownClose = m_bDownMax = m_bDownMin = false;
 }
+
+void cOrvelCaption::InitMenuPopup(WPARAM wParam, LPARAM) {
+    if (m_cMenu) m_cMenu->InitPopup(reinterpret_cast<HMENU>(wParam));
+}
+
+void cOrvelCaption::ExitMenuLoop() {
+    if (m_cMenu) m_cMenu->RestorePopupItems();
+}
+
+int cOrvelCaption::AltKeyAccelerator(int vKey) { return m_cMenu && m_cMenu->AcceleratorKey(vKey) ? -1 : 0; }

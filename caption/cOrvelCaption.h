@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "menubar/cMenuBar.h"
 #include "ncframe/INCAreaModifier.h"
 #include "ncframe/cNCCalcSize.h"
 #include "plumbing/IForm.h"
@@ -34,7 +35,7 @@ public:
     cOrvelCaption(const cOrvelCaption&) = delete;
     cOrvelCaption& operator=(const cOrvelCaption&) = delete;
 
-    // Gives the window back its own frame (and its menu).
+    // Gives the window back its own frame and its menu.
     void Detach();
     // Skins f's window with the two bitmaps and the slicing measures.
     void Attach(IForm& f, const StdPicture& PicCaption, const StdPicture& PicBorder, int lButtonWidth,
@@ -68,6 +69,13 @@ public:
     void HitTest(int x, int y, int& eHitTest) override;
     void NCMouseDown(int x, int y, bool& bHandled, HDC hdc, int lLeft, int lTop, int lRight, int lBottom) override;
     void NCMouseUp(int x, int y, HDC hdc, int lLeft, int lTop, int lRight, int lBottom) override;
+    // The menu bar shows the window's menu in the caption, under the title.
+    void InitMenuPopup(WPARAM wParam, LPARAM lParam) override;
+    void ExitMenuLoop() override;
+    int AltKeyAccelerator(int vKey) override;
+
+    // The menu bar (none before the first Attach).
+    const std::shared_ptr<cMenuBar>& MenuBar() const noexcept { return m_cMenu; }
 
     // Where the last paint put the caption buttons (0 close, 1 maximize or
     // restore, 2 minimize), in window coordinates, and whether each exists.
@@ -86,6 +94,7 @@ private:
     void PaintEdges(HDC hdc, int lLeft, int lTop, int lRight, int lBottom);
 
     std::shared_ptr<cNCCalcSize> m_cNCS;
+    std::shared_ptr<cMenuBar> m_cMenu;
     HWND m_hWnd = nullptr;
     std::shared_ptr<cMemDC> m_cBorderDC;
     std::shared_ptr<cMemDC> m_cCaptionDC;

@@ -11,6 +11,8 @@ namespace mDeclares {
 namespace {
 
 HHOOK m_hKeyHook = nullptr;
+HHOOK m_hMsgHook = nullptr;
+LONG_PTR m_lPtrTracker = 0;  // weak reference to the IMenuFilter that installed m_hMsgHook
 std::vector<LONG_PTR> m_lPtrFrames;  // weak references, in order of registration
 
 bool IsDown(int virtualKey) { return GetAsyncKeyState(virtualKey) != 0; }
@@ -69,5 +71,33 @@ LRESULT CALLBACK KeyboardProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept 
 }
 
 HHOOK KeyboardHook() noexcept { return m_hKeyHook; }
+
+void AttachMsgHook(IMenuFilter& tracker) {
+    DetachMsgHook();
+    m_lPtrTracker = ObjPtr(&tracker);
+    m_hMsgHook = SetWindowsHookExA(WH_MSGFILTER, MsgFilterProc, nullptr, GetCurrentThreadId());
+}
+
+void DetachMsgHook() noexcept {
+    if (m_hMsgHook) {
+        UnhookWindowsHookEx(m_hMsgHook);
+        m_hMsgHook = nullptr;
+    }
+}
+
+LRESULT CALLBACK MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (nCode == MSGF_MENU && m_lPtrTracker != 0 && lParam != 0) {
+            const MSG msg = *reinterpret_cast<const MSG*>(lParam);
+            if (const auto tracker = ObjectFromPtr<IMenuFilter>(m_lPtrTracker); tracker && tracker->MenuFilterMessage(msg))
+                return 1;
+        }
+    } catch (...) {
+        // A failing tracker must not break the popup loop: the message goes on.
+    }
+    return CallNextHookEx(m_hMsgHook, nCode, wParam, lParam);
+}
+
+HHOOK MsgHook() noexcept { return m_hMsgHook; }
 
 }  // namespace mDeclares

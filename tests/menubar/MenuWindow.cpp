@@ -1,0 +1,145 @@
+#include "MenuWindow.h"
+
+#include "tests/support/SyntheticInput.h"
+
+HMENU StandardMenu() {
+    MenuBuilder options;
+    options.Item("&Alpha", 211).Item("&Beta", 212);
+    MenuBuilder file, edit, view, help;
+    file.Item("&New\tCtrl+N", 101).Item("&Open...\tCtrl+O", 102).Separator().Item("E&xit", 103);
+    edit.Item("&Undo", 201)
+        .Item("Cu&t\tCtrl+X", 202, MF_GRAYED)
+        .Separator()
+        .Popup("&Options", options.menu)
+        .Item("&Wrap", 203, MF_CHECKED);
+    view.Item("&Zoom", 401);
+    help.Item("&About", 501);
+    MenuBuilder bar(false);
+    bar.Popup("&File", file.menu).Popup("&Edit", edit.menu).Item("&Run", 301).Popup("&View", view.menu).Popup("&Help", help.menu);
+    return bar.menu;
+}
+
+MenuWindow::MenuWindow(HMENU menu, int width, int height, const wchar_t* title)
+    : window(WS_OVERLAPPEDWINDOW, 100, 100, width, height, menu), caption(std::make_shared<cOrvelCaption>()) {
+    window.swallowSysCommands = false;
+    SetWindowTextW(window.hwnd(), title);
+    caption->ActiveCaptionColor(0xFFFFFF);
+    caption->InActiveCaptionColor(0xC0C0C0);
+    caption->ActiveMenuColor(0);
+    caption->ActiveMenuColorOver(0x0000FF);
+    caption->MenuBackgroundColor(RGB(207, 203, 207));
+    caption->CaptionFont()->Name(L"宋体");
+    caption->CaptionFont()->Size(9);
+    caption->MenuFont()->Name(L"宋体");
+    caption->MenuFont()->Size(9);
+    ShowWindow(window.hwnd(), SW_SHOW);
+    caption->Attach(window, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+    SetWindowPos(window.hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    SetForegroundWindow(window.hwnd());
+    SendMessageW(window.hwnd(), WM_NCACTIVATE, TRUE, 0);
+    SyntheticInput::Pump(30);
+    Paint();
+}
+
+MenuWindow::~MenuWindow() {
+    if (IsWindow(window.hwnd())) caption->Detach();
+    // A menu that was not given back to the window does not go with it.
+    if (HMENU menu = caption->MenuBar() ? caption->MenuBar()->hMenu() : nullptr; menu && GetMenu(window.hwnd()) != menu)
+        DestroyMenu(menu);
+}
+
+void MenuWindow::Paint() const { SendMessageW(window.hwnd(), WM_NCPAINT, 1, 0); }
+
+RECT MenuWindow::ItemRect(int k) const {
+    RECT r{}, w{};
+    bar().GetItemScreenRect(k, r);
+    GetWindowRect(window.hwnd(), &w);
+    OffsetRect(&r, -w.left, -w.top);
+    return r;
+}
+
+POINT MenuWindow::ItemCenter(int k) const {
+    const RECT r = ItemRect(k);
+    return Screen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+POINT MenuWindow::Screen(int x, int y) const {
+    RECT r{};
+    GetWindowRect(window.hwnd(), &r);
+    return {r.left + x, r.top + y};
+}
+
+std::vector<HMENU> MenuWindow::PopupsOpened() const {
+    std::vector<HMENU> opened;
+    for (const auto& s : window.seen)
+        if (s.message == WM_INITMENUPOPUP) opened.push_back(reinterpret_cast<HMENU>(s.wParam));
+    return opened;
+}
+
+MenuScript* MenuScript::s_running = nullptr;
+
+MenuScript::MenuScript(std::vector<std::function<void()>> steps, UINT intervalMs) : m_steps(std::move(steps)) {
+    s_running = this;
+    m_timer = SetTimer(nullptr, 0, intervalMs, Tick);
+}
+
+MenuScript::~MenuScript() {
+    KillTimer(nullptr, m_timer);
+    s_running = nullptr;
+}
+
+void CALLBACK MenuScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    MenuScript* self = s_running;
+    if (!self || id != self->m_timer) return;
+    if (self->Finished()) {
+        EndMenu();
+        return;
+    }
+    self->m_steps[self->m_next++]();
+}
+
+void InjectKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void InjectMove(POINT screen) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = (screen.x * 65535 + width / 2) / (width - 1);
+    input.mi.dy = (screen.y * 65535 + height / 2) / (height - 1);
+    SendInput(1, &input, sizeof input);
+}
+
+void InjectButton(bool down) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+}
+
+std::string ItemText(HMENU menu, int pos) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info)) return {};
+    std::string text(info.cch + 1, '\0');
+    info.dwTypeData = text.data();
+    info.cch = static_cast<UINT>(text.size());
+    GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info);
+    text.resize(info.cch);
+    return text;
+}
+
+MENUITEMINFOA ItemInfo(HMENU menu, int pos) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU;
+    GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info);
+    return info;
+}

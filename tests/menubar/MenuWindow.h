@@ -1,0 +1,87 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "caption/cOrvelCaption.h"
+#include "menubar/cMenuBar.h"
+#include "tests/caption/SkinnedWindow.h"
+#include "tests/support/TestWindow.h"
+
+// Builds menus item by item; the caller owns the result until a window takes it.
+struct MenuBuilder {
+    HMENU menu;
+    explicit MenuBuilder(bool popup = true) : menu(popup ? CreatePopupMenu() : CreateMenu()) {}
+    MenuBuilder& Item(const char* text, UINT id, UINT flags = 0) {
+        AppendMenuA(menu, MF_STRING | flags, id, text);
+        return *this;
+    }
+    MenuBuilder& Separator() {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        return *this;
+    }
+    MenuBuilder& Popup(const char* text, HMENU sub) {
+        AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), text);
+        return *this;
+    }
+};
+
+// The menu most tests use: File, Edit (with a cascaded submenu), a top-level
+// command, View and Help.
+HMENU StandardMenu();
+
+// A window with a real menu, skinned with the shipped bitmaps as the main
+// window is, shown and active. The menu goes with the window.
+struct MenuWindow {
+    explicit MenuWindow(HMENU menu, int width = 500, int height = 300, const wchar_t* title = L"Menu window");
+    ~MenuWindow();
+
+    HWND hwnd() const { return window.hwnd(); }
+    cMenuBar& bar() const { return *caption->MenuBar(); }
+    void Paint() const;
+    // Bar item k in window coordinates, and its centre on the screen.
+    RECT ItemRect(int k) const;
+    POINT ItemCenter(int k) const;
+    POINT Screen(int x, int y) const;
+    COLORREF Pixel(int x, int y) const { return WindowPixel(window.hwnd(), x, y); }
+    // The popups that opened (WM_INITMENUPOPUP), in order.
+    std::vector<HMENU> PopupsOpened() const;
+
+    TestWindow window;
+    ShippedSkin skin;
+    std::shared_ptr<cOrvelCaption> caption;
+};
+
+// Runs steps one per tick of a thread timer, so they also run inside the
+// modal loop of a popup. Steps only inject input or look: pumping would take
+// the popup loop's messages. After the last step every tick ends any menu
+// still open, so a test that goes wrong fails instead of hanging.
+class MenuScript {
+public:
+    explicit MenuScript(std::vector<std::function<void()>> steps, UINT intervalMs = 80);
+    ~MenuScript();
+    MenuScript(const MenuScript&) = delete;
+    MenuScript& operator=(const MenuScript&) = delete;
+    bool Finished() const { return m_next >= m_steps.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    static MenuScript* s_running;
+    std::vector<std::function<void()>> m_steps;
+    size_t m_next = 0;
+    UINT_PTR m_timer = 0;
+};
+
+// Input without pumping, for MenuScript steps.
+void InjectKey(WORD vk, bool up);
+void InjectMove(POINT screen);
+void InjectButton(bool down);
+
+// The text of item `pos` of `menu`, read in full.
+std::string ItemText(HMENU menu, int pos);
+// The item as the system holds it (identifier, type, state, data).
+MENUITEMINFOA ItemInfo(HMENU menu, int pos);
