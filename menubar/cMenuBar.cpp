@@ -397,8 +397,12 @@ void cMenuBar::InitPopup(HMENU hPopup) {
                 // Not (or no longer) ours: read it again into its old record,
                 // or into a new one for an item added since the popup was prepared.
                 std::string text = ReadItem(hPopup, static_cast<UINT>(p), TRUE, kReadMask, item);
-                if (r > 0)
+                if (r > 0) {
+                    // Its data is still our record index: keep the application's.
+                    if (item.dwItemData == static_cast<ULONG_PTR>(r))
+                        item.dwItemData = m_tItems[static_cast<size_t>(r - 1)].info.dwItemData;
                     StoreItemRecord(r, hPopup, p, item, std::move(text));
+                }
                 else
                     r = AddItemRecord(hPopup, p, item, std::move(text));
                 if (!(item.fType & MFT_OWNERDRAW)) MakeOwnerDrawn(hPopup, p, item.fType, r);
@@ -509,7 +513,8 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
             DrawEdge(dc, &L, BDR_SUNKENOUTER, BF_TOP | BF_BOTTOM);
         } else {
             const bool radio = (info.fType & MFT_RADIOCHECK) != 0;
-            const bool disabled = (info.fState & MFS_DISABLED) == MFS_DISABLED;
+            // Grayed (1) and disabled (2) items both cannot be chosen: both look disabled.
+            const bool disabled = (info.fState & MFS_DISABLED) != 0;
             const bool checked = (info.fState & MFS_CHECKED) != 0;
             const bool highlighted = (info.fState & MFS_HILITE) != 0;
             SetTextColor(dc, TranslateColor(highlighted ? m_oActiveMenuColorOver : m_oActiveMenuColor));
