@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The Base64 payload of a link. Reading is tolerant of how links get
+// pasted and strict about what the payload itself may hold; writing is
+// RFC 4648 Base64 with padding, the form Module1 gives.
+namespace Base64Payload {
+
+// `raw` with "&amp;" read as "&", white space (line breaks included) removed,
+// and the URL-safe "-" and "_" read as "+" and "/". Returns `raw` itself
+// when there is nothing to change, otherwise the text built in `scratch`.
+std::string_view Clean(std::string_view raw, std::string& scratch);
+
+// Decodes standard Base64 (A-Z a-z 0-9 + /), appending the bytes to `out`.
+// "=" may stand only at the end, and the padding may be left off in part or
+// in full; a length that no padding can complete, any other character, or
+// "=" anywhere else makes the text invalid. Unused low bits of the last
+// character are ignored. On false, `out` is unchanged.
+bool Decode(std::string_view text, std::string& out);
+
+// Appends the Base64 form of `bytes` to `out`.
+void Encode(std::string_view bytes, std::string& out);
+
+}  // namespace Base64Payload

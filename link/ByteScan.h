@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+// Tests on eight bytes at a time, for the scans every input line goes
+// through. Each test is exact as "does any byte of the word match"; which
+// byte matched is found with a plain loop over that word.
+namespace ByteScan {
+
+inline constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+inline constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t Load(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Non-zero when some byte is below n (n at most 0x80).
+inline std::uint64_t AnyBelow(std::uint64_t word, unsigned n) { return (word - kOnes * n) & ~word & kHighs; }
+
+// Non-zero when some byte equals c.
+inline std::uint64_t AnyEqual(std::uint64_t word, unsigned char c) {
+    const std::uint64_t x = word ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighs;
+}
+
+// Index of the first byte of `s` for which `match` holds, or s.size();
+// `anyInWord` is the word-wide form of the same test.
+template <typename WordTest, typename ByteTest>
+size_t Find(std::string_view s, WordTest anyInWord, ByteTest match) {
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        if (anyInWord(Load(s.data() + i))) break;
+    for (; i < s.size(); ++i)
+        if (match(static_cast<unsigned char>(s[i]))) return i;
+    return s.size();
+}
+
+}  // namespace ByteScan

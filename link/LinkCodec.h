@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Scheme.h"
+
+// One layer of a wrapper link, in both directions: the payload of a
+// thunder://, flashget://, qqdl:// or fs2you:// link and the address it holds.
+namespace LinkCodec {
+
+// How the bytes of an address are read or written. Ascii is reported when
+// every byte is below 0x80, where the choice makes no difference.
+enum class Charset { Ascii, Utf8, Gbk };
+
+// What the user asked for: detect (UTF-8 when the bytes are valid UTF-8,
+// otherwise GBK), or one set forced.
+enum class CharsetChoice { Detect, Utf8, Gbk };
+
+std::string_view Name(Charset charset);  // "ascii", "utf-8", "gbk"
+
+struct Layer {
+    std::string address;  // UTF-8
+    Charset charset = Charset::Ascii;
+    // Work space kept from call to call.
+    std::string bytes;
+    std::string cleaned;
+};
+
+// Decodes the text that follows the scheme prefix of a wrapper link of
+// `kind`. The text is read tolerantly (see Base64Payload::Clean; a flashget
+// "&tag" suffix is dropped; up to three trailing "/", ")" or "." that do not
+// fit the payload are ignored); the payload must then be valid Base64, carry
+// its scheme's wrapper, be valid in the character set, and hold a non-empty
+// address without control characters. False with the reason in `error`.
+bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error);
+
+// The bytes of a UTF-8 address in the character set links are written in
+// (GBK unless UTF-8 is asked for): `address` itself when they are the same,
+// otherwise built in `buffer`. Nothing when a character has no code there
+// (or the address is not valid UTF-8), with the reason in `error`.
+std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetChoice choice, std::string& buffer,
+                                            Charset& charset, std::string& error);
+
+// Appends the link of `kind` that carries `bytes`, the UTF-8 `address` in
+// its link character set (from ToLinkBytes). fs2you links hold only http://
+// addresses without "|"; their payload is the address without "http://"
+// followed by "|0" (size unknown).
+bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes, std::string& link,
+            std::string& error);
+
+// False when the address holds a C0 control character or DEL: it could not
+// stand on one output line.
+bool IsPrintable(std::string_view address);
+
+}  // namespace LinkCodec

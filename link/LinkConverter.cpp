@@ -1,0 +1,156 @@
+#include "LinkConverter.h"
+
+#include "Utf8.h"
+
+namespace {
+
+constexpr std::string_view kSpaces[] = {
+    " ", "\t", "\n", "\r", "\v", "\f",
+    "\xEF\xBB\xBF",  // U+FEFF byte order mark
+    "\xC2\xA0",      // U+00A0 no-break space
+    "\xE3\x80\x80",  // U+3000 ideographic space
+};
+
+// First and last bytes of the spaces above: a quick test before comparing.
+inline bool MayStartSpace(unsigned char b) { return b == ' ' || (b >= '\t' && b <= '\r') || b == 0xEF || b == 0xC2 || b == 0xE3; }
+inline bool MayEndSpace(unsigned char b) { return b == ' ' || (b >= '\t' && b <= '\r') || b == 0xBF || b == 0xA0 || b == 0x80; }
+
+size_t LeadingSpace(std::string_view text) {
+    if (text.empty() || !MayStartSpace(static_cast<unsigned char>(text.front()))) return 0;
+    for (const std::string_view space : kSpaces)
+        if (text.substr(0, space.size()) == space) return space.size();
+    return 0;
+}
+
+size_t TrailingSpace(std::string_view text) {
+    if (text.empty() || !MayEndSpace(static_cast<unsigned char>(text.back()))) return 0;
+    for (const std::string_view space : kSpaces)
+        if (text.size() >= space.size() && text.substr(text.size() - space.size()) == space) return space.size();
+    return 0;
+}
+
+}  // namespace
+
+LinkConverter::LinkConverter(Target target, LinkCodec::CharsetChoice charset) : m_target(target), m_charset(charset) {}
+
+std::string_view LinkConverter::Trim(std::string_view text) {
+    while (const size_t n = LeadingSpace(text)) text.remove_prefix(n);
+    while (const size_t n = TrailingSpace(text)) text.remove_suffix(n);
+    return text;
+}
+
+const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
+    Result& r = m_result;
+    r.status = Result::Status::Failed;
+    r.scheme.reset();
+    r.depth = 0;
+    r.charset.reset();
+    r.address.clear();
+    r.linkCount = 0;
+    r.error.clear();
+
+    const std::string_view text = Trim(input);
+    if (text.empty()) {
+        r.status = Result::Status::Blank;
+        return r;
+    }
+    const std::optional<Scheme::Match> match = Scheme::Detect(text);
+    if (!match) {
+        Fail("not a link or address");
+        return r;
+    }
+    r.scheme = match->kind;
+    if (Scheme::IsWrapper(match->kind)) {
+        if (!Unwrap(match->kind, text)) return r;
+    } else {
+        r.address.assign(text);
+        if (!LinkCodec::IsPrintable(r.address)) {
+            Fail("address contains control characters");
+            return r;
+        }
+    }
+    if (m_target != Target::None && !EncodeAddress()) return r;
+    r.status = Result::Status::Converted;
+    return r;
+}
+
+bool LinkConverter::Fail(std::string_view reason) {
+    m_result.status = Result::Status::Failed;
+    m_result.error.assign(reason);
+    m_result.address.clear();
+    m_result.linkCount = 0;
+    return false;
+}
+
+bool LinkConverter::Unwrap(Scheme::Kind kind, std::string_view link) {
+    Result& r = m_result;
+    // When the target re-encodes the address, --charset is the set of the new
+    // link; the link read here has its set detected.
+    const LinkCodec::CharsetChoice choice = m_target == Target::None ? m_charset : LinkCodec::CharsetChoice::Detect;
+    std::string reason;
+    for (;;) {
+        if (r.depth == kMaxDepth)
+            return Fail("nesting too deep (more than " + std::to_string(kMaxDepth) + " levels)");
+        ++r.depth;
+        if (!LinkCodec::Decode(kind, link.substr(Scheme::Prefix(kind).size()), choice, m_layer, reason)) {
+            if (r.depth > 1)
+                reason = "level " + std::to_string(r.depth) + " (" + std::string(Scheme::Name(kind)) + "): " + reason;
+            return Fail(reason);
+        }
+        // The set reported is the one of the innermost layer that needed one.
+        if (m_layer.charset != LinkCodec::Charset::Ascii || !r.charset) r.charset = m_layer.charset;
+
+        // An inner link is read with the same tolerance as an input line.
+        const std::string_view inner = Trim(m_layer.address);
+        const std::optional<Scheme::Match> match = Scheme::Detect(inner);
+        if (!match || !Scheme::IsWrapper(match->kind)) {
+            r.address.swap(m_layer.address);
+            return true;
+        }
+        m_nested.assign(inner);
+        link = m_nested;
+        kind = match->kind;
+    }
+}
+
+bool LinkConverter::EncodeAddress() {
+    Result& r = m_result;
+    LinkCodec::Charset charset = LinkCodec::Charset::Ascii;
+    std::string reason;
+    const std::optional<std::string_view> bytes = LinkCodec::ToLinkBytes(r.address, m_charset, m_bytes, charset, reason);
+    if (!bytes) return Fail(reason);
+    r.charset = charset;
+
+    static constexpr Scheme::Kind kAll[] = {Scheme::Kind::Thunder, Scheme::Kind::Flashget, Scheme::Kind::Qqdl};
+    const Scheme::Kind* kinds = kAll;
+    size_t count = 3;
+    Scheme::Kind single = Scheme::Kind::Thunder;
+    switch (m_target) {
+        case Target::Thunder:
+            single = Scheme::Kind::Thunder;
+            break;
+        case Target::Flashget:
+            single = Scheme::Kind::Flashget;
+            break;
+        case Target::Qqdl:
+            single = Scheme::Kind::Qqdl;
+            break;
+        case Target::Fs2you:
+            single = Scheme::Kind::Fs2you;
+            break;
+        case Target::All:
+        case Target::None:
+            break;
+    }
+    if (m_target != Target::All) {
+        kinds = &single;
+        count = 1;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        r.linkKinds[i] = kinds[i];
+        r.links[i].clear();
+        if (!LinkCodec::Encode(kinds[i], r.address, *bytes, r.links[i], reason)) return Fail(reason);
+    }
+    r.linkCount = count;
+    return true;
+}

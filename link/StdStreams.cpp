@@ -1,0 +1,134 @@
+#include "StdStreams.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#else
+#include <cerrno>
+#include <unistd.h>
+#endif
+
+#include "Utf8.h"
+
+#ifdef _WIN32
+
+namespace {
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+}
+
+bool WriteAll(HANDLE handle, std::string_view bytes) {
+    if (IsConsole(handle)) {
+        const std::u16string units = Utf8::ToUtf16(bytes);
+        const wchar_t* p = reinterpret_cast<const wchar_t*>(units.data());
+        size_t left = units.size();
+        while (left > 0) {
+            DWORD written = 0;
+            const DWORD chunk = left > 16384 ? 16384 : static_cast<DWORD>(left);
+            if (!WriteConsoleW(handle, p, chunk, &written, nullptr) || written == 0) return false;
+            p += written;
+            left -= written;
+        }
+        return true;
+    }
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        DWORD written = 0;
+        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        if (!WriteFile(handle, p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        left -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+StdStreams::StdStreams() : m_consoleInput(IsConsole(GetStdHandle(STD_INPUT_HANDLE))) {}
+
+size_t StdStreams::Read(char* buffer, size_t size) {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (!m_consoleInput) {
+        DWORD got = 0;
+        const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        // The end of a pipe reads as ERROR_BROKEN_PIPE: the end of input.
+        if (input == nullptr || !ReadFile(input, buffer, want, &got, nullptr)) return 0;
+        return got;
+    }
+    // A console hands over typed lines in UTF-16; Ctrl+Z at the start of a
+    // line ends the input.
+    while (m_pendingInput.empty() && !m_inputEnded) {
+        wchar_t units[4096];
+        DWORD got = 0;
+        if (!ReadConsoleW(input, units, 4096, &got, nullptr) || got == 0 || units[0] == 0x1A) {
+            m_inputEnded = true;
+            break;
+        }
+        m_pendingInput = Utf8::FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(units), got));
+    }
+    const size_t n = m_pendingInput.size() < size ? m_pendingInput.size() : size;
+    std::memcpy(buffer, m_pendingInput.data(), n);
+    m_pendingInput.erase(0, n);
+    return n;
+}
+
+bool StdStreams::Write(std::string_view bytes) { return WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
+
+void StdStreams::WriteError(std::string_view bytes) { WriteAll(GetStdHandle(STD_ERROR_HANDLE), bytes); }
+
+std::vector<std::string> StdStreams::Arguments(int, char**) {
+    std::vector<std::string> args;
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) {
+        const size_t length = std::wcslen(argv[i]);
+        args.push_back(Utf8::FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(argv[i]), length)));
+    }
+    LocalFree(argv);
+    return args;
+}
+
+#else
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, p, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        p += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+StdStreams::StdStreams() = default;
+
+size_t StdStreams::Read(char* buffer, size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, size);
+        if (got < 0 && errno == EINTR) continue;
+        return got > 0 ? static_cast<size_t>(got) : 0;
+    }
+}
+
+bool StdStreams::Write(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
+
+void StdStreams::WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }
+
+std::vector<std::string> StdStreams::Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+}
+
+#endif

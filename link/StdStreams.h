@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "IStreams.h"
+
+// The process's real standard streams, as UTF-8 bytes on every platform.
+// On Windows, pipes and files carry the bytes unchanged (no text-mode line
+// ends), and a console is read and written in UTF-16 so that Chinese text
+// shows and types correctly whatever its code page.
+class StdStreams : public IStreams {
+public:
+    StdStreams();
+    StdStreams(const StdStreams&) = delete;
+    StdStreams& operator=(const StdStreams&) = delete;
+
+    size_t Read(char* buffer, size_t size) override;
+    bool Write(std::string_view bytes) override;
+    void WriteError(std::string_view bytes) override;
+
+    // The command line's arguments after the program name, as UTF-8 (on
+    // Windows from the UTF-16 command line, not the ANSI argv).
+    static std::vector<std::string> Arguments(int argc, char** argv);
+
+private:
+#ifdef _WIN32
+    std::string m_pendingInput;  // console text converted but not yet read
+    bool m_consoleInput = false;
+    bool m_inputEnded = false;
+#endif
+};
