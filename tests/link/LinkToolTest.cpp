@@ -1,0 +1,196 @@
+// The program as a whole, in-process: options, batches from standard input
+// or arguments, result lines, per-line errors, JSON and exit statuses.
+#include "link/LinkTool.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Standard input handed over `chunk` bytes at a time; output collected.
+class FakeStreams : public IStreams {
+public:
+    explicit FakeStreams(std::string input, size_t chunk = 1 << 20) : m_input(std::move(input)), m_chunk(chunk) {}
+    size_t Read(char* buffer, size_t size) override {
+        const size_t n = std::min({size, m_chunk, m_input.size() - m_offset});
+        std::copy_n(m_input.data() + m_offset, n, buffer);
+        m_offset += n;
+        return n;
+    }
+    bool Write(std::string_view bytes) override {
+        out.append(bytes);
+        return !failWrites;
+    }
+    void WriteError(std::string_view bytes) override { err.append(bytes); }
+
+    std::string out, err;
+    bool failWrites = false;
+
+private:
+    std::string m_input;
+    size_t m_chunk;
+    size_t m_offset = 0;
+};
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "", size_t chunk = 1 << 20) {
+    FakeStreams streams(input, chunk);
+    const int status = LinkTool::Main(args, streams);
+    return {status, streams.out, streams.err};
+}
+
+const std::string kLink = "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==";
+const std::string kAddress = "http://example.com/a.zip";
+const std::string kGbkLink = "thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=";
+const std::string kChinese = "http://下载.example.com/文件 1.zip";
+
+// A mixed batch: good links of each kind, bad lines, a blank line, CRLF.
+const std::string kBatch =
+    kLink + "\n" +                                           // 1
+    "thunder://QUFodHRwOi8v*ZXhh\n" +                        // 2 bad Base64
+    "  " + kGbkLink + " \r\n" +                              // 3
+    "\n" +                                                   // 4 blank
+    "flashget://W0ZMQVNIR0VUXWh0dHA6Ly94\n" +                // 5 no closing wrapper
+    "qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=\n" +  // 6 UTF-8
+    "ftp://x/y\n" +                                          // 7 passes through
+    "nonsense";                                              // 8, no final line break
+
+}  // namespace
+
+TEST(LinkTool, ConvertsABatchInOrderWithErrorsPerLine) {
+    const std::string expected = kAddress + "\n\n" + kChinese + "\n\n\n" + kChinese + "\nftp://x/y\n\n";
+    // However standard input arrives (one byte at a time, or lines split
+    // across reads), the results are the same.
+    for (const size_t chunk : {size_t{1}, size_t{7}, size_t{1} << 20}) {
+        const ToolRun run = RunTool({}, kBatch, chunk);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, expected) << chunk;
+        EXPECT_EQ(run.err,
+                  "line 2: not valid Base64\n"
+                  "line 5: missing [FLASHGET] wrapper\n"
+                  "line 8: not a link or address\n")
+            << chunk;
+    }
+}
+
+TEST(LinkTool, ExitsZeroWhenEveryLineConverts) {
+    const ToolRun run = RunTool({}, kLink + "\r\n" + kGbkLink + "\n\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, kAddress + "\n" + kChinese + "\n\n");
+    EXPECT_EQ(run.err, "");
+
+    const ToolRun none = RunTool({}, "");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+}
+
+TEST(LinkTool, TakesInputsFromArgumentsInsteadOfStandardInput) {
+    const ToolRun run = RunTool({kLink, "--", "-not-an-option", kGbkLink}, "ignored\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, kAddress + "\n\n" + kChinese + "\n");
+    EXPECT_EQ(run.err, "line 2: not a link or address\n");
+    // A link split over lines inside one argument is still one input.
+    EXPECT_EQ(RunTool({"thunder://QUFodHRwOi8vZXhh\nbXBsZS5jb20vYS56aXBaWg=="}).out, kAddress + "\n");
+}
+
+TEST(LinkTool, EncodesWithTo) {
+    const ToolRun run = RunTool({"--to", "thunder", kAddress, "https://例子.测试/", "http://x/한"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\nthunder://QUFodHRwczovL8D919MusuLK1C9aWg==\n\n");
+    EXPECT_EQ(run.err, "line 3: character U+D55C cannot be represented in GBK\n");
+
+    // --to all: the three links on one line, tab-separated.
+    const ToolRun all = RunTool({"-t", "ALL", "--charset=utf-8", "http://x/"});
+    EXPECT_EQ(all.out, "thunder://QUFodHRwOi8veC9aWg==\tflashget://W0ZMQVNIR0VUXWh0dHA6Ly94L1tGTEFTSEdFVF0=\tqqdl://aHR0cDovL3gv\n");
+}
+
+TEST(LinkTool, WritesOneJsonObjectPerLine) {
+    const ToolRun run = RunTool({"--json"}, kBatch);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "line 2: not valid Base64\nline 5: missing [FLASHGET] wrapper\nline 8: not a link or address\n");
+    const std::string expected =
+        R"({"line":1,"input":")" + kLink + R"(","scheme":"thunder","depth":1,"charset":"ascii","address":")" + kAddress + "\"}\n" +
+        R"({"line":2,"input":"thunder://QUFodHRwOi8v*ZXhh","scheme":"thunder","error":"not valid Base64"})" "\n" +
+        R"({"line":3,"input":"  )" + kGbkLink + R"( ","scheme":"thunder","depth":1,"charset":"gbk","address":")" + kChinese + "\"}\n" +
+        R"({"line":4,"input":"","blank":true})" "\n" +
+        R"({"line":5,"input":"flashget://W0ZMQVNIR0VUXWh0dHA6Ly94","scheme":"flashget","error":"missing [FLASHGET] wrapper"})" "\n" +
+        R"({"line":6,"input":"qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=","scheme":"qqdl","depth":1,"charset":"utf-8","address":")" + kChinese + "\"}\n" +
+        R"({"line":7,"input":"ftp://x/y","scheme":"ftp","depth":0,"charset":null,"address":"ftp://x/y"})" "\n" +
+        R"({"line":8,"input":"nonsense","scheme":null,"error":"not a link or address"})" "\n";
+    EXPECT_EQ(run.out, expected);
+
+    // Encoded links appear under their scheme's name; input that is not
+    // UTF-8 or holds quotes and controls still makes valid JSON.
+    EXPECT_EQ(RunTool({"-j", "-t", "qqdl", "http://x/"}).out,
+              R"({"line":1,"input":"http://x/","scheme":"http","depth":0,"charset":"ascii","address":"http://x/","qqdl":"qqdl://aHR0cDovL3gv"})" "\n");
+    EXPECT_EQ(RunTool({"-j"}, "\"\\\t\x01\xFF\n").out,
+              R"({"line":1,"input":"\"\\\t\u0001)" "\xEF\xBF\xBD" R"(","scheme":null,"error":"not a link or address"})" "\n");
+}
+
+TEST(LinkTool, VerboseReportsSchemeDepthAndCharacterSet) {
+    const ToolRun run = RunTool({"-v", kGbkLink, "ftp://x/", "x"});
+    EXPECT_EQ(run.out, kChinese + "\nftp://x/\n\n");
+    EXPECT_EQ(run.err,
+              "line 1: thunder, 1 level, charset gbk\n"
+              "line 2: ftp, passed through\n"
+              "line 3: not a link or address\n");
+    EXPECT_EQ(RunTool({"-vt", "all", kLink}).err, "line 1: thunder, 1 level, charset ascii, encoded as thunder, flashget, qqdl\n");
+}
+
+TEST(LinkTool, RejectsBadOptionsWithStatusTwo) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--bogus"}, {"-x"}, {"--to"}, {"--to", "ed2k"}, {"-t"}, {"--charset", "latin1"}, {"--json=yes"}, {kLink, "-c"},
+    };
+    for (const auto& args : bad) {
+        const ToolRun run = RunTool(args, kLink + "\n");
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("Try 'torvane-link --help'"), std::string::npos);
+    }
+    EXPECT_EQ(RunTool({"--to", "ed2k"}).err,
+              "torvane-link: unknown scheme for --to: 'ed2k' (thunder, flashget, qqdl, fs2you, all)\n"
+              "Try 'torvane-link --help' for more information.\n");
+}
+
+TEST(LinkTool, HelpAndVersion) {
+    const ToolRun help = RunTool({kLink, "--help", "--bogus"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: torvane-link [OPTION]... [LINK-OR-ADDRESS]...\n", 0), 0u);
+    for (const char* mention : {"--to", "--charset", "--json", "--verbose", "Exit status", "fs2you"})
+        EXPECT_NE(help.out.find(mention), std::string::npos) << mention;
+    EXPECT_EQ(RunTool({"-h"}).out, help.out);
+
+    const ToolRun version = RunTool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("torvane-link ", 0), 0u);
+    EXPECT_EQ(version.out.back(), '\n');
+    EXPECT_EQ(RunTool({"-V"}).out, version.out);
+}
+
+TEST(LinkTool, ReportsOutputThatCannotBeWritten) {
+    FakeStreams streams(kLink + "\n");
+    streams.failWrites = true;
+    EXPECT_EQ(LinkTool::Main({}, streams), 1);
+    EXPECT_EQ(streams.err, "torvane-link: cannot write the results\n");
+}
+
+TEST(LinkTool, HandlesLargeBatches) {
+    // More output than one write holds, and a line far longer than a read.
+    std::string input;
+    for (int i = 0; i < 20000; ++i) input += kGbkLink + "\n";
+    const std::string longAddress = "http://x/" + std::string(3 << 20, 'a');
+    input += longAddress + "\n";
+    const ToolRun run = RunTool({}, input, 100000);
+    EXPECT_EQ(run.status, 0);
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) expected += kChinese + "\n";
+    expected += longAddress + "\n";
+    EXPECT_TRUE(run.out == expected);
+}

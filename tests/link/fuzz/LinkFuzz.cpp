@@ -1,0 +1,108 @@
+// libFuzzer target: arbitrary bytes as torvane-link's standard input (with
+// options picked by the first byte) and as single lines to the converter.
+// Besides crashes, hangs and bad memory accesses, it checks what must hold
+// for any input: one result line per input line, decoded addresses that
+// survive a round trip, and the link encoder agreeing with Module1.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Module1.h"
+#include "link/Base64Payload.h"
+#include "link/LinkConverter.h"
+#include "link/LinkTool.h"
+#include "link/Utf8.h"
+
+namespace {
+
+class FuzzStreams : public IStreams {
+public:
+    FuzzStreams(std::string_view input, size_t chunk) : m_input(input), m_chunk(chunk) {}
+    size_t Read(char* buffer, size_t size) override {
+        size_t n = m_input.size() < size ? m_input.size() : size;
+        if (n > m_chunk) n = m_chunk;
+        m_input.copy(buffer, n);
+        m_input.remove_prefix(n);
+        return n;
+    }
+    bool Write(std::string_view bytes) override {
+        out.append(bytes);
+        return true;
+    }
+    void WriteError(std::string_view) override {}
+    std::string out;
+
+private:
+    std::string_view m_input;
+    size_t m_chunk;
+};
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+size_t CountLines(std::string_view text) {
+    size_t lines = 0;
+    for (const char c : text) lines += c == '\n';
+    if (!text.empty() && text.back() != '\n') ++lines;
+    return lines;
+}
+
+void RunTool(std::uint8_t mode, std::string_view input) {
+    static const char* const kTargets[] = {"thunder", "flashget", "qqdl", "fs2you", "all"};
+    std::vector<std::string> args;
+    if (mode & 0x01) args.push_back("--json");
+    if (mode & 0x02) args.push_back("--verbose");
+    if (mode & 0x04) args.push_back(mode & 0x08 ? "--charset=utf-8" : "--charset=gbk");
+    // Targets 0-4 encode, 5 decodes.
+    if (const int target = (mode >> 4) % 6; target < 5) args.push_back("--to=" + std::string(kTargets[target]));
+    FuzzStreams streams(input, 1 + (mode >> 4) * 97);
+    const int status = LinkTool::Main(args, streams);
+    Require(status == 0 || status == 1);
+    Require(CountLines(streams.out) == CountLines(input));
+}
+
+void CheckLine(std::string_view line) {
+    LinkConverter decoder;
+    const LinkConverter::Result& decoded = decoder.Convert(line);
+    if (decoded.status != LinkConverter::Result::Status::Converted || decoded.depth == 0) return;
+    // A decoded address is printable UTF-8; put into a link and read back,
+    // it comes out the same.
+    const std::string address = decoded.address;
+    Require(Utf8::IsValid(address));
+    LinkConverter encoder(LinkConverter::Target::Qqdl, LinkCodec::CharsetChoice::Utf8);
+    const LinkConverter::Result& encoded = encoder.Convert(address);
+    if (encoded.status != LinkConverter::Result::Status::Converted) return;  // e.g. not a known scheme
+    LinkConverter again;
+    const LinkConverter::Result& back = again.Convert(encoded.links[0]);
+    Require(back.status == LinkConverter::Result::Status::Converted);
+    Require(back.address == LinkConverter::Trim(address));
+}
+
+void CheckEncoder(std::string_view bytes) {
+    std::string mine;
+    Base64Payload::Encode(bytes, mine);
+    Require(mine == Module1::Base64EncodeBytesNarrow({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}));
+    std::string decoded;
+    Require(Base64Payload::Decode(mine, decoded) && decoded == bytes);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    RunTool(data[0], input);
+    size_t start = 0;
+    while (start <= input.size()) {
+        const size_t end = input.find('\n', start);
+        CheckLine(input.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    CheckEncoder(input.substr(0, 512));
+    return 0;
+}
