@@ -28,13 +28,15 @@ EMsgHandling cToolbarMenu::MsgResponse() {
 }
 
 LRESULT cToolbarMenu::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
-    if (iMsg == WM_MENUSELECT) OnMenuSelect(reinterpret_cast<HMENU>(lParam), LOWORD(wParam));
+    if (iMsg == WM_MENUSELECT) OnMenuSelect(reinterpret_cast<HMENU>(lParam), LOWORD(wParam), HIWORD(wParam));
     return 0;
 }
 
-void cToolbarMenu::OnMenuSelect(HMENU hMenu, UINT item) {
+void cToolbarMenu::OnMenuSelect(HMENU hMenu, UINT item, UINT flags) {
     if (m_eState <= kIdle) return;
-    m_bRightMoves = GetSubMenu(hMenu, static_cast<int>(item)) == nullptr;
+    // The item value is a position only for an item that opens a submenu; for
+    // a command it is the identifier, which names no submenu.
+    m_bRightMoves = !(flags & MF_POPUP) || GetSubMenu(hMenu, static_cast<int>(item)) == nullptr;
     m_bLeftMoves = hMenu == m_hTrackMenu;
 }
 
@@ -132,6 +134,11 @@ bool cToolbarMenu::MenuFilterMessage(const MSG& msg) {
             }
             return false;
         case WM_MOUSEMOVE: {
+            // Only a pointer that really moved chooses an item: the popup loop
+            // also reports the resting pointer, which must not undo a switch
+            // made with the keys.
+            if (msg.pt.x == m_ptLastMove.x && msg.pt.y == m_ptLastMove.y) return false;
+            m_ptLastMove = msg.pt;
             const int j = BarItemFromPoint(msg.pt);
             if (j >= 1 && j != m_iCurrent) SwitchToItem(j);
             return false;
@@ -171,6 +178,7 @@ BOOL cToolbarMenu::TrackPopup(int index) {
             tP.cbSize = sizeof tP;
             POINT pt{};
             GetPopupPosition(R, tP, pt);
+            GetCursorPos(&m_ptLastMove);
             if (const HMENU h = bar->SubMenuOf(k)) {
                 m_hTrackMenu = h;
                 result = TrackPopupMenuEx(h, TPM_VERTICAL, pt.x, pt.y, m_hWnd, &tP);

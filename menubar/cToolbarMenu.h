@@ -30,7 +30,8 @@ public:
 
     void AttachWindow(HWND hWnd, cMenuBar& bar);
     void DetachWindow() noexcept;
-    void OnMenuSelect(HMENU hMenu, UINT item);
+    // WM_MENUSELECT: item and flags are its wParam's low and high words.
+    void OnMenuSelect(HMENU hMenu, UINT item, UINT flags);
     bool MenuFilterMessage(const MSG& msg) override;
     int BarItemFromPoint(POINT screen) const;
     bool IsBarItem(int index) const noexcept { return index >= 1; }
@@ -71,4 +72,5 @@ private:
     bool m_bTracking = false;
     HWND m_hWnd = nullptr;
     LONG_PTR m_lPtrMenuBar = 0;
+    POINT m_ptLastMove{};  // the pointer when the popup opened or last moved
 };

@@ -7,7 +7,8 @@ HMENU StandardMenu() {
     options.Item("&Alpha", 211).Item("&Beta", 212);
     MenuBuilder file, edit, view, help;
     file.Item("&New\tCtrl+N", 101).Item("&Open...\tCtrl+O", 102).Separator().Item("E&xit", 103);
-    edit.Item("&Undo", 201)
+    // "&Undo" has identifier 3, the position of "&Options".
+    edit.Item("&Undo", 3)
         .Item("Cu&t\tCtrl+X", 202, MF_GRAYED)
         .Separator()
         .Popup("&Options", options.menu)
