@@ -1,0 +1,253 @@
+// A window skinned as the main window is, with a real menu, so the caption's
+// menu bar can be seen and used: hot items, presses, owner-drawn popups with
+// check and radio marks, disabled and default items, accelerator labels,
+// mnemonic keys and a cascaded submenu.
+//
+//   menubar_demo.exe             the window
+//   menubar_demo.exe --hot N     ... with the pointer resting on bar item N
+//   menubar_demo.exe --open N    ... with bar item N's popup open (for screenshots)
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "caption/cOrvelCaption.h"
+#include "plumbing/IForm.h"
+#include "plumbing/StdPicture.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr COLORREF kMenuBackground = RGB(207, 203, 207);
+constexpr UINT_PTR kShowTimer = 1;
+
+enum Command : UINT {
+    kNew = 100, kOpen, kSave, kSaveAs, kExit,
+    kUndo = 200, kCut, kCopy, kPaste, kWrap,
+    kSmall = 300, kMedium, kLarge, kStatusBar, kToolbar,
+    kLeft = 400, kCenter, kRight,
+    kAbout = 500, kHelpTopics,
+};
+
+HMENU BuildMenu() {
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, kNew, "&New\tCtrl+N");
+    AppendMenuA(file, MF_STRING, kOpen, "&Open...\tCtrl+O");
+    AppendMenuA(file, MF_STRING, kSave, "&Save\tCtrl+S");
+    AppendMenuA(file, MF_STRING | MF_GRAYED, kSaveAs, "Save &As...");
+    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(file, MF_STRING, kExit, "E&xit\tAlt+F4");
+    SetMenuDefaultItem(file, kOpen, FALSE);
+
+    HMENU align = CreatePopupMenu();
+    AppendMenuA(align, MF_STRING, kLeft, "&Left");
+    AppendMenuA(align, MF_STRING, kCenter, "&Center");
+    AppendMenuA(align, MF_STRING, kRight, "&Right");
+    CheckMenuRadioItem(align, kLeft, kRight, kLeft, MF_BYCOMMAND);
+
+    HMENU edit = CreatePopupMenu();
+    AppendMenuA(edit, MF_STRING, kUndo, "&Undo\tCtrl+Z");
+    AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(edit, MF_STRING | MF_GRAYED, kCut, "Cu&t\tCtrl+X");
+    AppendMenuA(edit, MF_STRING, kCopy, "&Copy\tCtrl+C");
+    AppendMenuA(edit, MF_STRING, kPaste, "&Paste\tCtrl+V");
+    AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(edit, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(align), "&Alignment");
+    AppendMenuA(edit, MF_STRING | MF_CHECKED, kWrap, "&Word wrap");
+
+    HMENU view = CreatePopupMenu();
+    AppendMenuA(view, MF_STRING, kSmall, "&Small");
+    AppendMenuA(view, MF_STRING, kMedium, "&Medium");
+    AppendMenuA(view, MF_STRING, kLarge, "&Large");
+    CheckMenuRadioItem(view, kSmall, kLarge, kMedium, MF_BYCOMMAND);
+    AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(view, MF_STRING | MF_CHECKED, kStatusBar, "Status &bar");
+    AppendMenuA(view, MF_STRING, kToolbar, "&Toolbar");
+
+    HMENU help = CreatePopupMenu();
+    AppendMenuA(help, MF_STRING, kHelpTopics, "&Help topics\tF1");
+    AppendMenuA(help, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(help, MF_STRING, kAbout, "&About...");
+
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(file), "&File");
+    AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(edit), "&Edit");
+    AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(view), "&View");
+    AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(help), "&Help");
+    return bar;
+}
+
+class DemoWindow final : public IForm {
+public:
+    explicit DemoWindow(HINSTANCE instance) : m_instance(instance) {}
+
+    HWND hwnd() const override { return m_hwnd; }
+    void Refresh() override { RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME); }
+
+    bool Create(int showCommand) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = m_instance;
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        wc.hIcon = LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_TORVANE));
+        wc.lpszClassName = L"Torvane.MenuBarDemo";
+        RegisterClassExW(&wc);
+        m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"Torvane menu bar demo", WS_OVERLAPPEDWINDOW, 120, 100, 520,
+                                 320, nullptr, BuildMenu(), m_instance, this);
+        if (!m_hwnd) return false;
+        m_brush = CreateSolidBrush(kMenuBackground);
+
+        m_captionPicture = StdPicture::FromResource(m_instance, IDB_CAPTION);
+        m_borderPicture = StdPicture::FromResource(m_instance, IDB_BORDER);
+        m_caption = std::make_shared<cOrvelCaption>();
+        m_caption->ActiveCaptionColor(0xFFFFFF);
+        m_caption->InActiveCaptionColor(0xC0C0C0);
+        m_caption->ActiveMenuColor(0);
+        m_caption->ActiveMenuColorOver(0);
+        m_caption->InActiveMenuColor(0);
+        m_caption->MenuBackgroundColor(kMenuBackground);
+        m_caption->CaptionFont()->Name(L"宋体");
+        m_caption->CaptionFont()->Size(9);
+        m_caption->MenuFont()->Name(L"宋体");
+        m_caption->MenuFont()->Size(9);
+        m_caption->Attach(*this, *m_captionPicture, *m_borderPicture, 19, 20, 90, 140, 240, 400);
+        ShowWindow(m_hwnd, showCommand);
+        UpdateWindow(m_hwnd);
+        return true;
+    }
+
+    // For screenshots: rest the pointer on bar item `item`, or open its popup.
+    void ShowOff(bool open, int item) {
+        m_showOpen = open;
+        m_showItem = item;
+        SetTimer(m_hwnd, kShowTimer, 700, nullptr);
+    }
+
+    int Run() {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        return static_cast<int>(msg.wParam);
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE)
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<DemoWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self) {
+            switch (message) {
+                case WM_COMMAND:
+                    self->OnCommand(LOWORD(wParam));
+                    return 0;
+                case WM_ERASEBKGND: {
+                    RECT r{};
+                    GetClientRect(hwnd, &r);
+                    FillRect(reinterpret_cast<HDC>(wParam), &r, self->m_brush);
+                    return 1;
+                }
+                case WM_PAINT:
+                    self->OnPaint();
+                    return 0;
+                case WM_TIMER:
+                    if (wParam == kShowTimer) self->OnShowTimer();
+                    return 0;
+                case WM_DESTROY:
+                    self->m_caption->Detach();
+                    DeleteObject(self->m_brush);
+                    PostQuitMessage(0);
+                    return 0;
+            }
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    void OnCommand(UINT id) {
+        HMENU menu = m_caption->MenuBar() ? m_caption->MenuBar()->hMenu() : nullptr;
+        switch (id) {
+            case kExit:
+                DestroyWindow(m_hwnd);
+                return;
+            case kWrap: case kStatusBar: case kToolbar: {
+                const bool on = GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED;
+                CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_UNCHECKED : MF_CHECKED));
+                break;
+            }
+            case kSmall: case kMedium: case kLarge:
+                CheckMenuRadioItem(menu, kSmall, kLarge, id, MF_BYCOMMAND);
+                break;
+            case kLeft: case kCenter: case kRight:
+                CheckMenuRadioItem(menu, kLeft, kRight, id, MF_BYCOMMAND);
+                break;
+        }
+        char text[128] = {};
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = sizeof text - 1;
+        GetMenuItemInfoA(menu, id, FALSE, &info);
+        m_last = "Chosen: " + std::string(text);
+        if (const size_t tab = m_last.find('\t'); tab != std::string::npos) m_last.resize(tab);
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+    }
+
+    void OnPaint() {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_hwnd, &ps);
+        SetBkMode(dc, TRANSPARENT);
+        RECT r{};
+        GetClientRect(m_hwnd, &r);
+        InflateRect(&r, -16, -16);
+        const std::string text = "Use the menu bar in the caption: point, click, Alt+letter, arrow keys.\r\n\r\n" + m_last;
+        DrawTextA(dc, text.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
+        EndPaint(m_hwnd, &ps);
+    }
+
+    void OnShowTimer() {
+        KillTimer(m_hwnd, kShowTimer);
+        RECT r{};
+        m_caption->MenuBar()->GetItemScreenRect(m_showItem, r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        if (!m_showOpen) return;
+        // Open the popup with a click, then point at its second item. The
+        // pointer moves come from a thread timer, which also ticks inside
+        // the popup loop.
+        s_popupPoint = {r.left + 40, r.bottom + 65};  // "Copy" in the Edit popup
+        SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            SetCursorPos(s_popupPoint.x, s_popupPoint.y);
+        });
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    }
+
+    HINSTANCE m_instance;
+    HWND m_hwnd = nullptr;
+    HBRUSH m_brush = nullptr;
+    std::shared_ptr<StdPicture> m_captionPicture, m_borderPicture;
+    std::shared_ptr<cOrvelCaption> m_caption;
+    std::string m_last;
+    bool m_showOpen = false;
+    int m_showItem = 1;
+    static inline POINT s_popupPoint{};
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    DemoWindow demo(instance);
+    if (!demo.Create(showCommand)) return 1;
+    const std::string args = commandLine ? commandLine : "";
+    for (const char* option : {"--hot ", "--open "}) {
+        if (const size_t at = args.find(option); at != std::string::npos)
+            demo.ShowOff(std::strcmp(option, "--open ") == 0, std::atoi(args.c_str() + at + std::strlen(option)));
+    }
+    return demo.Run();
+}
