@@ -154,23 +154,32 @@ bool ToUtf8(std::string_view gbk, std::string& utf8) {
 }
 
 bool FromUtf8(std::string_view utf8, std::string& gbk, char32_t& unmappable) {
+    // No character takes more bytes in GBK than in UTF-8.
+    const size_t start = gbk.size();
+    gbk.resize(start + utf8.size());
+    char* out = gbk.data() + start;
     const EncodeTable* table = nullptr;
+    bool valid = true;
     for (size_t i = 0; i < utf8.size();) {
-        const char32_t c = Utf8::Next(utf8, i);
-        if (c < 0x80) {
-            gbk.push_back(static_cast<char>(c));
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            *out++ = static_cast<char>(b);
+            ++i;
             continue;
         }
+        const char32_t c = Utf8::Next(utf8, i);
         if (!table) table = &Encoding();
         const std::uint16_t code = c < 0x10000 ? table->codes[c] : 0;
         if (code == 0) {
             unmappable = c;
-            return false;
+            valid = false;
+            break;
         }
-        if (code > 0xFF) gbk.push_back(static_cast<char>(code >> 8));
-        gbk.push_back(static_cast<char>(code & 0xFF));
+        if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+        *out++ = static_cast<char>(code & 0xFF);
     }
-    return true;
+    gbk.resize(static_cast<size_t>(out - gbk.data()));
+    return valid;
 }
 
 }  // namespace Gbk

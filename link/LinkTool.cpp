@@ -3,10 +3,10 @@
 #include <cstring>
 #include <memory>
 
-#include "Json.h"
-
 namespace {
 
+// Standard input is read in pieces small enough to stay in the processor's
+// cache while their lines are converted.
 constexpr size_t kReadSize = 1 << 16;
 // Output goes out in large writes; more than this waiting is written at once.
 constexpr size_t kFlushSize = 1 << 18;
@@ -31,18 +31,18 @@ int LinkTool::Main(const std::vector<std::string>& args, IStreams& streams) {
 }
 
 LinkTool::LinkTool(const CommandLine::Options& options, IStreams& streams)
-    : m_options(options), m_streams(streams), m_converter(options.target, options.charset) {}
+    : m_options(options), m_streams(streams), m_batch(options) {}
 
 int LinkTool::Run() {
     if (m_options.inputs.empty()) {
         ReadLines();
     } else {
         for (const std::string& input : m_options.inputs) {
-            Process(input);
-            if (m_out.size() >= kFlushSize && !Flush()) break;
+            Add(input);
+            if (m_batch.OutputSize() >= kFlushSize && !Collect()) break;
         }
     }
-    Flush();
+    Collect();
     if (m_writeFailed) {
         m_streams.WriteError("torvane-link: cannot write the results\n");
         return kSomeFailed;
@@ -65,98 +65,30 @@ void LinkTool::ReadLines() {
                 break;
             }
             if (partial.empty()) {
-                Process(std::string_view(p, static_cast<size_t>(newline - p)));
+                Add(std::string_view(p, static_cast<size_t>(newline - p)));
             } else {
                 partial.append(p, newline);
-                Process(partial);
+                Add(partial);
                 partial.clear();
             }
             p = newline + 1;
         }
         // A short read means the input is not keeping up (a terminal, a slow
         // pipe): what is done so far goes out now rather than later.
-        if ((got < kReadSize || m_out.size() >= kFlushSize) && !Flush()) return;
+        if ((got < kReadSize || m_batch.OutputSize() >= kFlushSize) && !Collect()) return;
     }
-    if (!partial.empty()) Process(partial);
+    if (!partial.empty()) Add(partial);
 }
 
-void LinkTool::Process(std::string_view input) {
-    ++m_line;
-    if (!input.empty() && input.back() == '\r') input.remove_suffix(1);  // CRLF line ends
-    const LinkConverter::Result& result = m_converter.Convert(input);
-    if (result.status == LinkConverter::Result::Status::Failed) {
-        m_anyFailed = true;
-        m_err.append("line ").append(std::to_string(m_line)).append(": ").append(result.error).push_back('\n');
-    } else if (m_options.verbose && result.status == LinkConverter::Result::Status::Converted) {
-        AppendVerbose(result);
-    }
-    if (m_options.json)
-        AppendJson(input, result);
-    else
-        AppendPlain(result);
-}
+void LinkTool::Add(std::string_view input) { m_batch.Add(input, m_line + m_batch.Lines() + 1); }
 
-void LinkTool::AppendPlain(const LinkConverter::Result& result) {
-    if (result.status == LinkConverter::Result::Status::Converted) {
-        if (result.linkCount == 0) m_out.append(result.address);
-        for (size_t i = 0; i < result.linkCount; ++i) {
-            if (i > 0) m_out.push_back('\t');
-            m_out.append(result.links[i]);
-        }
-    }
-    m_out.push_back('\n');
-}
-
-void LinkTool::AppendJson(std::string_view input, const LinkConverter::Result& result) {
-    m_out.append("{\"line\":").append(std::to_string(m_line)).append(",\"input\":");
-    Json::AppendString(m_out, input);
-    if (result.status == LinkConverter::Result::Status::Blank) {
-        m_out.append(",\"blank\":true}\n");
-        return;
-    }
-    m_out.append(",\"scheme\":");
-    if (result.scheme)
-        Json::AppendString(m_out, Scheme::Name(*result.scheme));
-    else
-        m_out.append("null");
-    if (result.status == LinkConverter::Result::Status::Failed) {
-        m_out.append(",\"error\":");
-        Json::AppendString(m_out, result.error);
-        m_out.append("}\n");
-        return;
-    }
-    m_out.append(",\"depth\":").append(std::to_string(result.depth)).append(",\"charset\":");
-    if (result.charset)
-        Json::AppendString(m_out, LinkCodec::Name(*result.charset));
-    else
-        m_out.append("null");
-    m_out.append(",\"address\":");
-    Json::AppendString(m_out, result.address);
-    for (size_t i = 0; i < result.linkCount; ++i) {
-        m_out.push_back(',');
-        Json::AppendString(m_out, Scheme::Name(result.linkKinds[i]));
-        m_out.push_back(':');
-        Json::AppendString(m_out, result.links[i]);
-    }
-    m_out.append("}\n");
-}
-
-void LinkTool::AppendVerbose(const LinkConverter::Result& result) {
-    m_err.append("line ").append(std::to_string(m_line)).append(": ").append(Scheme::Name(*result.scheme));
-    if (result.depth > 0)
-        m_err.append(", ").append(std::to_string(result.depth)).append(result.depth == 1 ? " level" : " levels");
-    if (result.charset) m_err.append(", charset ").append(LinkCodec::Name(*result.charset));
-    if (result.linkCount > 0) {
-        m_err.append(", encoded as ");
-        for (size_t i = 0; i < result.linkCount; ++i)
-            m_err.append(i > 0 ? ", " : "").append(Scheme::Name(result.linkKinds[i]));
-    } else if (result.depth == 0) {
-        m_err.append(", passed through");
-    }
-    m_err.push_back('\n');
-}
-
-bool LinkTool::Flush() {
+// Takes the converted lines out of the batch and writes them; false once
+// the output cannot be written.
+bool LinkTool::Collect() {
+    m_anyFailed = m_anyFailed || m_batch.AnyFailed();
+    const size_t lines = m_batch.Lines();
+    m_batch.MoveTo(m_out, m_err, m_line + 1);
+    m_line += lines;
     if (!m_err.empty()) {
         m_streams.WriteError(m_err);
         m_err.clear();

@@ -6,10 +6,10 @@
 
 #include "CommandLine.h"
 #include "IStreams.h"
-#include "LinkConverter.h"
+#include "LineBatch.h"
 
-// The torvane-link program: options, the batch of inputs, result lines,
-// per-line errors and the exit status.
+// The torvane-link program: options, the inputs from arguments or standard
+// input, result lines, per-line errors and the exit status.
 class LinkTool {
 public:
     enum ExitStatus { kAllConverted = 0, kSomeFailed = 1, kBadOptions = 2 };
@@ -22,16 +22,13 @@ private:
 
     int Run();
     void ReadLines();
-    void Process(std::string_view input);
-    void AppendPlain(const LinkConverter::Result& result);
-    void AppendJson(std::string_view input, const LinkConverter::Result& result);
-    void AppendVerbose(const LinkConverter::Result& result);
-    bool Flush();
+    void Add(std::string_view input);
+    bool Collect();
 
     const CommandLine::Options& m_options;
     IStreams& m_streams;
-    LinkConverter m_converter;
-    size_t m_line = 0;
+    LineBatch m_batch;
+    size_t m_line = 0;  // lines written out so far
     bool m_anyFailed = false;
     bool m_writeFailed = false;
     std::string m_out;

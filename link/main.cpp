@@ -1,9 +1,18 @@
 // torvane-link: converts download links to addresses and back, from the
 // command line or standard input.
+#include <exception>
+#include <string>
+
 #include "LinkTool.h"
 #include "StdStreams.h"
 
 int main(int argc, char** argv) {
     StdStreams streams;
-    return LinkTool::Main(StdStreams::Arguments(argc, argv), streams);
+    try {
+        return LinkTool::Main(StdStreams::Arguments(argc, argv), streams);
+    } catch (const std::exception& e) {
+        // Out of memory, or no code page 936 conversion on this system.
+        streams.WriteError(std::string("torvane-link: ") + e.what() + "\n");
+        return LinkTool::kSomeFailed;
+    }
 }
