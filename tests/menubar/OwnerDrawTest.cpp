@@ -279,7 +279,7 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
     bool sawPopup = false, checkIsMarlett = false, radioIsMarlett = false, checkIsLetter = true;
     int labelColumn[2] = {-2, -2}, emboss[2] = {}, newFrame = -1, cutFrame = -1, separatorHeight = 0;
     bool newHilite = false, cutHilite = false, boxAtSix = false, separatorInset = false;
-    int disabledOver = -1;
+    int newOverInk = -1;
     const int expectedColumn = 24 + Measure(w, std::string(150, 'L').c_str()).cx + 8;
     MenuScript script({
         [] {},
@@ -290,7 +290,6 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
                 const RECT item = ItemScreenRect(popup, pos);
                 RECT C = item;
                 OffsetRect(&C, -C.left, -C.top);
-                C.right = C.right + 1;  // rcItem is one pixel wider in the bar's own terms
                 InflateRect(&C, -4, -4);
                 C.left += 2;
                 C.right = C.left + (C.bottom - C.top + 1);
@@ -331,7 +330,7 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
             HDC dc = GetDC(nullptr);
             newFrame = GetPixel(dc, item.left + 2, item.top) != background;
             ReleaseDC(nullptr, dc);
-            disabledOver = Count(item, over);
+            newOverInk = Count(item, over);
             InjectMove({ItemScreenRect(popup, 5).left + 40, ItemScreenRect(popup, 5).top + 5});
         },
         [&] {
@@ -363,7 +362,7 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
     EXPECT_GT(emboss[1], 0);
     EXPECT_TRUE(newHilite);
     EXPECT_EQ(newFrame, 1);
-    EXPECT_GT(disabledOver, 0);  // highlighted text in ActiveMenuColorOver
+    EXPECT_GT(newOverInk, 0);  // highlighted text in ActiveMenuColorOver
     EXPECT_TRUE(cutHilite);
     EXPECT_EQ(cutFrame, 0);
     EXPECT_EQ(w.bar().ItemRecordCount(), 0);  // restored at the end of the loop
