@@ -13,12 +13,15 @@ namespace Base64Payload {
 // when there is nothing to change, otherwise the text built in `scratch`.
 std::string_view Clean(std::string_view raw, std::string& scratch);
 
-// Decodes standard Base64 (A-Z a-z 0-9 + /), appending the bytes to `out`.
-// "=" may stand only at the end, and the padding may be left off in part or
-// in full; a length that no padding can complete, any other character, or
-// "=" anywhere else makes the text invalid. Unused low bits of the last
-// character are ignored. On false, `out` is unchanged.
-bool Decode(std::string_view text, std::string& out);
+// Decodes standard Base64 (A-Z a-z 0-9 + /) into the start of `buffer`,
+// which grows as needed and is never made smaller, so that decoding many
+// payloads into one buffer allocates (and clears) memory only now and then.
+// `decoded` gets the decoded bytes; false when the text is not valid: "=" may
+// stand only at the end, and the padding may be left off in part or in
+// full; a length that no padding can complete, any other character, or "="
+// anywhere else make it invalid. Unused low bits of the last character are
+// ignored.
+bool Decode(std::string_view text, std::string& buffer, std::string_view& decoded);
 
 // Appends the Base64 form of `bytes` to `out`.
 void Encode(std::string_view bytes, std::string& out);

@@ -34,6 +34,8 @@ size_t Find(std::string_view s, WordTest anyInWord, ByteTest match) {
     size_t i = 0;
     for (; i + 8 <= s.size(); i += 8)
         if (anyInWord(Load(s.data() + i))) break;
+    // The last few bytes as the tail of one more word, when there is one.
+    if (i == s.size() - s.size() % 8 && s.size() >= 8 && !anyInWord(Load(s.data() + s.size() - 8))) return s.size();
     for (; i < s.size(); ++i)
         if (match(static_cast<unsigned char>(s[i]))) return i;
     return s.size();

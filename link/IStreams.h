@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 // Standard input, output and error as the converter uses them: bytes in
@@ -11,6 +12,9 @@ public:
     // Reads what standard input has, up to `size` bytes, waiting for at
     // least one; 0 at its end.
     virtual size_t Read(char* buffer, size_t size) = 0;
+    // All of standard input at once, when it is a file that can be mapped
+    // into memory (then Read is not used); it saves copying large batches.
+    virtual std::optional<std::string_view> MapInput() { return std::nullopt; }
     // Writes all of `bytes`; false when they could not be written.
     virtual bool Write(std::string_view bytes) = 0;
     virtual void WriteError(std::string_view bytes) = 0;

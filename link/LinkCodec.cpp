@@ -49,33 +49,35 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
     return true;
 }
 
-// Reads `bytes` as text in the chosen character set, as UTF-8 in `text`.
-Failure ToText(std::string_view bytes, CharsetChoice choice, std::string& text, Charset& charset) {
-    text.clear();
+// Reads `bytes` as text in the chosen character set: the bytes themselves
+// when they are ASCII or UTF-8, otherwise their UTF-8 form built in `buffer`.
+Failure ToText(std::string_view bytes, CharsetChoice choice, std::string& buffer, std::string_view& text,
+               Charset& charset) {
     if (Utf8::IsAscii(bytes)) {
         charset = Charset::Ascii;
-        text.assign(bytes);
+        text = bytes;
         return {};
     }
     if (choice != CharsetChoice::Gbk && Utf8::IsValid(bytes)) {
         charset = Charset::Utf8;
-        text.assign(bytes);
+        text = bytes;
         return {};
     }
     if (choice == CharsetChoice::Utf8) return {kCharset, "not valid UTF-8"};
     charset = Charset::Gbk;
-    if (Gbk::ToUtf8(bytes, text)) return {};
-    return {kCharset, choice == CharsetChoice::Gbk ? "not valid GBK" : "not valid UTF-8 or GBK"};
+    buffer.clear();
+    if (!Gbk::ToUtf8(bytes, buffer))
+        return {kCharset, choice == CharsetChoice::Gbk ? "not valid GBK" : "not valid UTF-8 or GBK"};
+    text = buffer;
+    return {};
 }
 
 // One reading of the payload, after cleaning and with decorations taken off.
 Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice choice, Layer& layer) {
-    std::string& bytes = layer.bytes;
-    bytes.clear();
     if (base64.empty()) return {kBase64, "no Base64 payload"};
-    if (!Base64Payload::Decode(base64, bytes)) return {kBase64, "not valid Base64"};
+    std::string_view inner;
+    if (!Base64Payload::Decode(base64, layer.bytes, inner)) return {kBase64, "not valid Base64"};
 
-    std::string_view inner = bytes;
     switch (kind) {
         case Scheme::Kind::Thunder:
             if (inner.size() < kThunderHead.size() + kThunderTail.size() || inner[0] != 'A' || inner[1] != 'A' ||
@@ -91,20 +93,22 @@ Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice 
             break;
     }
 
-    if (const Failure failure = ToText(inner, choice, layer.address, layer.charset); failure.stage)
+    std::string_view address;
+    if (const Failure failure = ToText(inner, choice, layer.text, address, layer.charset); failure.stage)
         return failure;
 
     if (kind == Scheme::Kind::Fs2you) {
         // "host/path|size|...": split after decoding, where a GBK byte pair
         // can no longer pass for a "|".
-        const size_t bar = layer.address.find('|');
-        if (bar == std::string::npos) return {kWrapper, "missing \"|\" after the fs2you address"};
+        const size_t bar = address.find('|');
+        if (bar == std::string_view::npos) return {kWrapper, "missing \"|\" after the fs2you address"};
         if (bar == 0) return {kAddress, "empty address"};
-        layer.address.resize(bar);
-        layer.address.insert(0, kFs2youScheme);
+        layer.prefixed.assign(kFs2youScheme).append(address.substr(0, bar));
+        address = layer.prefixed;
     }
-    if (layer.address.empty()) return {kAddress, "empty address"};
-    if (!IsPrintable(layer.address)) return {kAddress, "address contains control characters"};
+    if (address.empty()) return {kAddress, "empty address"};
+    if (!IsPrintable(address)) return {kAddress, "address contains control characters"};
+    layer.address = address;
     return {};
 }
 
@@ -123,9 +127,17 @@ std::string_view Name(Charset charset) {
 }
 
 bool IsPrintable(std::string_view address) {
-    return ByteScan::Find(
-               address, [](std::uint64_t w) { return ByteScan::AnyBelow(w, 0x20) | ByteScan::AnyEqual(w, 0x7F); },
-               [](unsigned char b) { return b < 0x20 || b == 0x7F; }) == address.size();
+    const auto controlIn = [](std::uint64_t w) { return ByteScan::AnyBelow(w, 0x20) | ByteScan::AnyEqual(w, 0x7F); };
+    const size_t n = address.size();
+    if (n < 8) {
+        for (const char c : address)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+        return true;
+    }
+    // Whole words, the last one overlapping the one before: no byte loop.
+    std::uint64_t found = controlIn(ByteScan::Load(address.data() + n - 8));
+    for (size_t i = 0; i + 8 <= n; i += 8) found |= controlIn(ByteScan::Load(address.data() + i));
+    return found == 0;
 }
 
 bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error) {
@@ -177,9 +189,8 @@ std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetCho
     return std::nullopt;
 }
 
-bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes, std::string& link,
-            std::string& error) {
-    thread_local std::string payload;
+bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes, std::string& payload,
+            std::string& link, std::string& error) {
     payload.clear();
     switch (kind) {
         case Scheme::Kind::Thunder:

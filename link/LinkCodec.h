@@ -21,11 +21,15 @@ enum class CharsetChoice { Detect, Utf8, Gbk };
 std::string_view Name(Charset charset);  // "ascii", "utf-8", "gbk"
 
 struct Layer {
-    std::string address;  // UTF-8
+    // UTF-8; points into the buffers below (or the payload) and stays valid
+    // until the layer is used again.
+    std::string_view address;
     Charset charset = Charset::Ascii;
     // Work space kept from call to call.
-    std::string bytes;
-    std::string cleaned;
+    std::string bytes;     // the decoded payload
+    std::string text;      // its UTF-8 form, when it was GBK
+    std::string prefixed;  // an fs2you address with "http://" in front
+    std::string cleaned;   // the payload text after Base64Payload::Clean
 };
 
 // Decodes the text that follows the scheme prefix of a wrapper link of
@@ -44,11 +48,11 @@ std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetCho
                                             Charset& charset, std::string& error);
 
 // Appends the link of `kind` that carries `bytes`, the UTF-8 `address` in
-// its link character set (from ToLinkBytes). fs2you links hold only http://
-// addresses without "|"; their payload is the address without "http://"
-// followed by "|0" (size unknown).
-bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes, std::string& link,
-            std::string& error);
+// its link character set (from ToLinkBytes); the payload is put together in
+// `payload`. fs2you links hold only http:// addresses without "|"; their
+// payload is the address without "http://" followed by "|0" (size unknown).
+bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes, std::string& payload,
+            std::string& link, std::string& error);
 
 // False when the address holds a C0 control character or DEL: it could not
 // stand on one output line.

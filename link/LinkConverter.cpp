@@ -45,7 +45,7 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
     r.scheme.reset();
     r.depth = 0;
     r.charset.reset();
-    r.address.clear();
+    r.address = {};
     r.linkCount = 0;
     r.error.clear();
 
@@ -63,7 +63,7 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
     if (Scheme::IsWrapper(match->kind)) {
         if (!Unwrap(match->kind, text)) return r;
     } else {
-        r.address.assign(text);
+        r.address = text;
         if (!LinkCodec::IsPrintable(r.address)) {
             Fail("address contains control characters");
             return r;
@@ -77,7 +77,7 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
 bool LinkConverter::Fail(std::string_view reason) {
     m_result.status = Result::Status::Failed;
     m_result.error.assign(reason);
-    m_result.address.clear();
+    m_result.address = {};
     m_result.linkCount = 0;
     return false;
 }
@@ -101,10 +101,12 @@ bool LinkConverter::Unwrap(Scheme::Kind kind, std::string_view link) {
         if (m_layer.charset != LinkCodec::Charset::Ascii || !r.charset) r.charset = m_layer.charset;
 
         // An inner link is read with the same tolerance as an input line.
+        // Most addresses start with "h": no wrapper scheme does.
         const std::string_view inner = Trim(m_layer.address);
-        const std::optional<Scheme::Match> match = Scheme::Detect(inner);
+        const std::optional<Scheme::Match> match =
+            inner.empty() || (inner[0] | 0x20) == 'h' ? std::nullopt : Scheme::Detect(inner);
         if (!match || !Scheme::IsWrapper(match->kind)) {
-            r.address.swap(m_layer.address);
+            r.address = m_layer.address;
             return true;
         }
         m_nested.assign(inner);
@@ -149,7 +151,7 @@ bool LinkConverter::EncodeAddress() {
     for (size_t i = 0; i < count; ++i) {
         r.linkKinds[i] = kinds[i];
         r.links[i].clear();
-        if (!LinkCodec::Encode(kinds[i], r.address, *bytes, r.links[i], reason)) return Fail(reason);
+        if (!LinkCodec::Encode(kinds[i], r.address, *bytes, m_payload, r.links[i], reason)) return Fail(reason);
     }
     r.linkCount = count;
     return true;

@@ -23,7 +23,9 @@ public:
         std::optional<Scheme::Kind> scheme;  // of the input, when recognised
         int depth = 0;                       // wrapper layers unwrapped
         std::optional<LinkCodec::Charset> charset;
-        std::string address;  // the ordinary address (UTF-8 when decoded)
+        // The ordinary address (UTF-8 when decoded); it points into the
+        // input or the converter's buffers.
+        std::string_view address;
         // Encoded links, in the order thunder, flashget, qqdl (fs2you alone).
         std::array<Scheme::Kind, 3> linkKinds{};
         std::array<std::string, 3> links;
@@ -34,7 +36,7 @@ public:
     explicit LinkConverter(Target target = Target::None,
                            LinkCodec::CharsetChoice charset = LinkCodec::CharsetChoice::Detect);
 
-    // The result stays valid until the next call.
+    // The result stays valid until the next call, and as long as `input`.
     const Result& Convert(std::string_view input);
 
     // Removes what pasted text carries around a link: ASCII white space,
@@ -51,5 +53,6 @@ private:
     Result m_result;
     LinkCodec::Layer m_layer;
     std::string m_nested;
-    std::string m_bytes;
+    std::string m_bytes;    // an address in its link character set
+    std::string m_payload;  // a link's payload before Base64
 };

@@ -51,6 +51,16 @@ int LinkTool::Run() {
 }
 
 void LinkTool::ReadLines() {
+    if (const std::optional<std::string_view> all = m_streams.MapInput()) {
+        for (size_t start = 0; start < all->size();) {
+            const size_t newline = all->find('\n', start);
+            const size_t end = newline == std::string_view::npos ? all->size() : newline;
+            Add(all->substr(start, end - start));
+            start = end + 1;
+            if (m_batch.OutputSize() >= kFlushSize && !Collect()) return;
+        }
+        return;
+    }
     const auto buffer = std::make_unique<char[]>(kReadSize);
     std::string partial;  // a line that runs on into the next read
     for (;;) {

@@ -15,7 +15,10 @@ public:
     StdStreams(const StdStreams&) = delete;
     StdStreams& operator=(const StdStreams&) = delete;
 
+    ~StdStreams() override;
+
     size_t Read(char* buffer, size_t size) override;
+    std::optional<std::string_view> MapInput() override;
     bool Write(std::string_view bytes) override;
     void WriteError(std::string_view bytes) override;
 
@@ -24,6 +27,8 @@ public:
     static std::vector<std::string> Arguments(int argc, char** argv);
 
 private:
+    void* m_mapping = nullptr;
+    size_t m_mappedSize = 0;
 #ifdef _WIN32
     std::string m_pendingInput;  // console text converted but not yet read
     bool m_consoleInput = false;

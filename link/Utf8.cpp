@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ByteScan.h"
+
 namespace Utf8 {
 
 namespace {
@@ -24,7 +26,15 @@ size_t SkipAscii(std::string_view s, size_t i) {
 
 }  // namespace
 
-bool IsAscii(std::string_view s) { return SkipAscii(s, 0) == s.size(); }
+bool IsAscii(std::string_view s) {
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        if (ByteScan::Load(s.data() + i) & ByteScan::kHighs) return false;
+    if (s.size() >= 8) return !(ByteScan::Load(s.data() + s.size() - 8) & ByteScan::kHighs);
+    for (; i < s.size(); ++i)
+        if (At(s, i) >= 0x80) return false;
+    return true;
+}
 
 bool IsValid(std::string_view s) {
     size_t i = 0;

@@ -66,7 +66,7 @@ protected:
     // The address, or the error when the line failed.
     std::string Address(std::string_view line, Choice choice = Choice::Detect) {
         const auto& r = Decode(line, choice);
-        return r.status == Status::Converted ? r.address : "error: " + r.error;
+        return r.status == Status::Converted ? std::string(r.address) : "error: " + r.error;
     }
     std::string Link(std::string_view line, Target target, Choice choice = Choice::Detect) {
         const auto& r = Encode(line, target, choice);

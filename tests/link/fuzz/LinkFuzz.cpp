@@ -71,7 +71,7 @@ void CheckLine(std::string_view line) {
     if (decoded.status != LinkConverter::Result::Status::Converted || decoded.depth == 0) return;
     // A decoded address is printable UTF-8; put into a link and read back,
     // it comes out the same.
-    const std::string address = decoded.address;
+    const std::string address(decoded.address);
     Require(Utf8::IsValid(address));
     LinkConverter encoder(LinkConverter::Target::Qqdl, LinkCodec::CharsetChoice::Utf8);
     const LinkConverter::Result& encoded = encoder.Convert(address);
