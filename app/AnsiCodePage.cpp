@@ -3,8 +3,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
 #include <iconv.h>
+
+#include <cerrno>
 #include <stdexcept>
 #include <vector>
 #endif
@@ -18,8 +19,7 @@ std::string ToBytes(std::wstring_view text) {
     const int units = static_cast<int>(text.size());
     const int needed = WideCharToMultiByte(kCodePage, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
-    if (needed > 0)
-        WideCharToMultiByte(kCodePage, 0, text.data(), units, bytes.data(), needed, nullptr, nullptr);
+    if (needed > 0) WideCharToMultiByte(kCodePage, 0, text.data(), units, bytes.data(), needed, nullptr, nullptr);
     return bytes;
 }
 

@@ -177,10 +177,9 @@ void Encode(std::string_view bytes, std::string& out) {
             std::memcpy(&word, src + i, 8);
             word = SwapBytes(word);  // first byte highest
             const auto first = static_cast<std::uint32_t>(word >> 40), second = static_cast<std::uint32_t>(word >> 16);
-            const std::uint64_t chars = std::uint64_t{CharPairAt(first >> 12 & 4095)} |
-                                        std::uint64_t{CharPairAt(first & 4095)} << 16 |
-                                        std::uint64_t{CharPairAt(second >> 12 & 4095)} << 32 |
-                                        std::uint64_t{CharPairAt(second & 4095)} << 48;
+            const std::uint64_t chars =
+                std::uint64_t{CharPairAt(first >> 12 & 4095)} | std::uint64_t{CharPairAt(first & 4095)} << 16 |
+                std::uint64_t{CharPairAt(second >> 12 & 4095)} << 32 | std::uint64_t{CharPairAt(second & 4095)} << 48;
             std::memcpy(dst, &chars, 8);
         }
     }

@@ -98,7 +98,8 @@ Parsed Failed(std::string message) {
 std::string SetValue(Options& options, std::string_view option, std::string_view value) {
     if (option == "to") {
         const auto target = TargetNamed(value);
-        if (!target) return "unknown scheme for --to: '" + std::string(value) + "' (thunder, flashget, qqdl, fs2you, all)";
+        if (!target)
+            return "unknown scheme for --to: '" + std::string(value) + "' (thunder, flashget, qqdl, fs2you, all)";
         options.target = *target;
     } else {
         const auto charset = CharsetNamed(value);

@@ -1,19 +1,26 @@
 #include "LinkConverter.h"
 
-#include "Utf8.h"
-
 namespace {
 
 constexpr std::string_view kSpaces[] = {
-    " ", "\t", "\n", "\r", "\v", "\f",
+    " ",
+    "\t",
+    "\n",
+    "\r",
+    "\v",
+    "\f",
     "\xEF\xBB\xBF",  // U+FEFF byte order mark
     "\xC2\xA0",      // U+00A0 no-break space
     "\xE3\x80\x80",  // U+3000 ideographic space
 };
 
 // First and last bytes of the spaces above: a quick test before comparing.
-inline bool MayStartSpace(unsigned char b) { return b == ' ' || (b >= '\t' && b <= '\r') || b == 0xEF || b == 0xC2 || b == 0xE3; }
-inline bool MayEndSpace(unsigned char b) { return b == ' ' || (b >= '\t' && b <= '\r') || b == 0xBF || b == 0xA0 || b == 0x80; }
+inline bool MayStartSpace(unsigned char b) {
+    return b == ' ' || (b >= '\t' && b <= '\r') || b == 0xEF || b == 0xC2 || b == 0xE3;
+}
+inline bool MayEndSpace(unsigned char b) {
+    return b == ' ' || (b >= '\t' && b <= '\r') || b == 0xBF || b == 0xA0 || b == 0x80;
+}
 
 size_t LeadingSpace(std::string_view text) {
     if (text.empty() || !MayStartSpace(static_cast<unsigned char>(text.front()))) return 0;
@@ -89,8 +96,7 @@ bool LinkConverter::Unwrap(Scheme::Kind kind, std::string_view link) {
     const LinkCodec::CharsetChoice choice = m_target == Target::None ? m_charset : LinkCodec::CharsetChoice::Detect;
     std::string reason;
     for (;;) {
-        if (r.depth == kMaxDepth)
-            return Fail("nesting too deep (more than " + std::to_string(kMaxDepth) + " levels)");
+        if (r.depth == kMaxDepth) return Fail("nesting too deep (more than " + std::to_string(kMaxDepth) + " levels)");
         ++r.depth;
         if (!LinkCodec::Decode(kind, link.substr(Scheme::Prefix(kind).size()), choice, m_layer, reason)) {
             if (r.depth > 1)
@@ -119,7 +125,8 @@ bool LinkConverter::EncodeAddress() {
     Result& r = m_result;
     LinkCodec::Charset charset = LinkCodec::Charset::Ascii;
     std::string reason;
-    const std::optional<std::string_view> bytes = LinkCodec::ToLinkBytes(r.address, m_charset, m_bytes, charset, reason);
+    const std::optional<std::string_view> bytes =
+        LinkCodec::ToLinkBytes(r.address, m_charset, m_bytes, charset, reason);
     if (!bytes) return Fail(reason);
     r.charset = charset;
 

@@ -73,7 +73,8 @@ struct Head {
 };
 
 inline bool Matches(const Head& head, const Pattern& p) {
-    return ((head.word[0] | p.fold[0]) & p.keep[0]) == p.word[0] && ((head.word[1] | p.fold[1]) & p.keep[1]) == p.word[1];
+    return ((head.word[0] | p.fold[0]) & p.keep[0]) == p.word[0] &&
+           ((head.word[1] | p.fold[1]) & p.keep[1]) == p.word[1];
 }
 
 const Entry& EntryOf(Kind kind) { return kEntries[static_cast<size_t>(kind)]; }

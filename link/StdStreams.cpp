@@ -3,8 +3,8 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #else
 #include <sys/mman.h>
 #include <sys/stat.h>

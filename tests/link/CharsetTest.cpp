@@ -25,7 +25,8 @@ TEST(AnsiCodePageStrict, ConvertsWhatTheCodePageHolds) {
 }
 
 TEST(AnsiCodePageStrict, RefusesWhatItCannotHold) {
-    for (const std::wstring& text : {std::wstring(L"한"), std::wstring(L"a한b"), std::wstring(1, wchar_t(0xD800)), std::wstring{L'x', wchar_t(0xD83D), wchar_t(0xDE00)}})
+    for (const std::wstring& text : {std::wstring(L"한"), std::wstring(L"a한b"), std::wstring(1, wchar_t(0xD800)),
+                                     std::wstring{L'x', wchar_t(0xD83D), wchar_t(0xDE00)}})
         EXPECT_FALSE(AnsiCodePage::ToBytesStrict(text).has_value()) << Utf8Of(text);
     for (const std::string bytes : {"\xFF", "\xD6", "a\xD6", "\x81\x20", "\xD6\x7F", "\xD6\xD0\xCE"})
         EXPECT_FALSE(AnsiCodePage::ToTextStrict(bytes).has_value()) << testing::PrintToString(bytes);
@@ -78,11 +79,12 @@ TEST(GbkTables, ConvertTextBothWays) {
 }
 
 TEST(Utf8, AcceptsOnlyWellFormedText) {
-    for (const std::string& valid : std::vector<std::string>{"", "abc", "下载", "é", "\xF0\x9F\x98\x80", "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF",
-                                    std::string(100, 'a') + "中"})
+    for (const std::string& valid : std::vector<std::string>{"", "abc", "下载", "é", "\xF0\x9F\x98\x80", "\xEF\xBF\xBF",
+                                                             "\xF4\x8F\xBF\xBF", std::string(100, 'a') + "中"})
         EXPECT_TRUE(Utf8::IsValid(valid)) << testing::PrintToString(valid);
-    for (const std::string& invalid : std::vector<std::string>{"\x80", "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                                      "\xF5\x80\x80\x80", "\xE4\xB8", "\xE4\xB8x", "\xFF", std::string(100, 'a') + "\xCF\xC2"})
+    for (const std::string& invalid : std::vector<std::string>{
+             "\x80", "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+             "\xE4\xB8", "\xE4\xB8x", "\xFF", std::string(100, 'a') + "\xCF\xC2"})
         EXPECT_FALSE(Utf8::IsValid(invalid)) << testing::PrintToString(invalid);
     EXPECT_TRUE(Utf8::IsAscii(std::string(100, 'a')));
     EXPECT_FALSE(Utf8::IsAscii(std::string(99, 'a') + "\x80"));

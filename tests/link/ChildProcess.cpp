@@ -62,7 +62,8 @@ ChildProcess::Outcome ChildProcess::Run(const std::string& program, const std::v
     const std::wstring base = std::wstring(folder) + L"torvane-link-test-" + std::to_wstring(GetCurrentProcessId());
     const std::wstring inPath = base + L".in", outPath = base + L".out", errPath = base + L".err";
     {
-        HANDLE in = CreateFileW(inPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE in =
+            CreateFileW(inPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
         WriteFile(in, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
         CloseHandle(in);
@@ -86,8 +87,7 @@ ChildProcess::Outcome ChildProcess::Run(const std::string& program, const std::v
     PROCESS_INFORMATION process{};
     // No CREATE_NO_WINDOW: under Wine it gives the child a console of its
     // own in place of the handles passed here.
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
             DWORD code = 0;
             GetExitCodeProcess(process.hProcess, &code);

@@ -1,8 +1,6 @@
 // Decoding and encoding of single lines. The links below were made with
 // coreutils base64 and iconv, e.g.
 //   printf 'AA%sZZ' "$address" | iconv -t GBK | base64 -w0
-#include "link/LinkConverter.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +8,7 @@
 
 #include "app/ConversionCommands.h"
 #include "app/Module1.h"
+#include "link/LinkConverter.h"
 #include "link/Utf8.h"
 
 using Charset = LinkCodec::Charset;
@@ -31,7 +30,8 @@ struct Vector {
 // Every scheme, with an ASCII address and the same Chinese address in GBK and UTF-8.
 const Vector kVectors[] = {
     {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==", "http://example.com/a.zip", Charset::Ascii},
-    {"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=", "http://下载.example.com/文件 1.zip", Charset::Gbk},
+    {"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=", "http://下载.example.com/文件 1.zip",
+     Charset::Gbk},
     {"thunder://QUFodHRwOi8v5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcFpa", "http://下载.example.com/文件 1.zip",
      Charset::Utf8},
     {"flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=", "http://example.com/a.zip",
@@ -143,8 +143,8 @@ TEST_F(ConverterTest, RoundTripsThroughEveryScheme) {
 }
 
 TEST_F(ConverterTest, OrdinaryAddressesPassThrough) {
-    for (const char* address : {"http://example.com/a.zip", "HTTPS://Example.com/下载", "ftp://x/y", "ed2k://|file|a|1|H|/",
-                                "magnet:?xt=urn:btih:abc&dn=x", "Magnet:?xt=urn:btih:abc"}) {
+    for (const char* address : {"http://example.com/a.zip", "HTTPS://Example.com/下载", "ftp://x/y",
+                                "ed2k://|file|a|1|H|/", "magnet:?xt=urn:btih:abc&dn=x", "Magnet:?xt=urn:btih:abc"}) {
         const auto& r = Decode(address);
         ASSERT_EQ(r.status, Status::Converted) << address;
         EXPECT_EQ(r.address, address);
@@ -218,7 +218,9 @@ TEST_F(ConverterTest, RejectsPayloadsThatAreNotWhatTheirSchemeHolds) {
         {"thunder://QUFaWg==", "empty address"},
         {"qqdl://", "no Base64 payload"},
         {"thunder://QUFodHRwOi8vYQpiWlo=", "address contains control characters"},  // "http://a\nb"
-        {"http://a\x01" "b", "address contains control characters"},
+        {"http://a\x01"
+         "b",
+         "address contains control characters"},
         {"example.com/a.zip", "not a link or address"},
         {"thunder:QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==", "not a link or address"},
         {"mailto:x@example.com", "not a link or address"},
@@ -240,7 +242,9 @@ TEST_F(ConverterTest, UnwrapsNestedLinks) {
     EXPECT_EQ(two.scheme, Scheme::Kind::Thunder);
 
     const auto& gbk = Decode(
-        "flashget://W0ZMQVNIR0VUXXRodW5kZXI6Ly9RVUZvZEhSd09pOHZ6OExVMkM1bGVHRnRjR3hsTG1OdmJTL094THorSURFdWVtbHdXbG89W0ZMQVNIR0VUXQ==");
+        "flashget://"
+        "W0ZMQVNIR0VUXXRodW5kZXI6Ly9RVUZvZEhSd09pOHZ6OExVMkM1bGVHRnRjR3hsTG1OdmJTL094THorSURFdWVtbHdXbG89W0ZMQVNIR0VUXQ"
+        "==");
     ASSERT_EQ(gbk.status, Status::Converted) << gbk.error;
     EXPECT_EQ(gbk.address, kChinese);
     EXPECT_EQ(gbk.depth, 2);
@@ -255,7 +259,8 @@ TEST_F(ConverterTest, StopsUnwrappingAfterEightLevels) {
         if (level % 3 == 0) payload = "AA" + link + "ZZ";
         if (level % 3 == 1) payload = "[FLASHGET]" + link + "[FLASHGET]";
         return std::string(kinds[level % 3]) + "://" +
-               Module1::Base64EncodeBytesNarrow({reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()});
+               Module1::Base64EncodeBytesNarrow(
+                   {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()});
     };
     std::string link = kChinese;
     for (int level = 0; level < LinkConverter::kMaxDepth; ++level) link = wrap(link, level);
@@ -269,8 +274,8 @@ TEST_F(ConverterTest, StopsUnwrappingAfterEightLevels) {
     EXPECT_EQ(nine.error, "nesting too deep (more than 8 levels)");
 
     // An inner layer that fails says which level it was.
-    EXPECT_EQ(Address("thunder://" + Module1::Base64EncodeBytesNarrow(Module1::Bytes{'A', 'A', 'q', 'q', 'd', 'l', ':',
-                                                                                      '/', '/', '*', 'Z', 'Z'})),
+    EXPECT_EQ(Address("thunder://" + Module1::Base64EncodeBytesNarrow(
+                                         Module1::Bytes{'A', 'A', 'q', 'q', 'd', 'l', ':', '/', '/', '*', 'Z', 'Z'})),
               "error: level 2 (qqdl): not valid Base64");
 }
 
@@ -290,7 +295,8 @@ TEST_F(ConverterTest, DetectsOrForcesTheCharacterSet) {
 }
 
 TEST_F(ConverterTest, EncodingFailsForCharactersTheSetCannotHold) {
-    EXPECT_EQ(Link("http://example.com/한.zip", Target::Thunder), "error: character U+D55C cannot be represented in GBK");
+    EXPECT_EQ(Link("http://example.com/한.zip", Target::Thunder),
+              "error: character U+D55C cannot be represented in GBK");
     EXPECT_EQ(Link("http://example.com/😀", Target::Qqdl, Choice::Gbk),
               "error: character U+1F600 cannot be represented in GBK");
     EXPECT_EQ(Link("http://example.com/한😀", Target::Thunder, Choice::Utf8),
@@ -329,9 +335,14 @@ public:
 };
 
 TEST_F(ConverterTest, ThunderTargetMatchesTheMainProgramByteForByte) {
-    const std::vector<std::string> addresses = {
-        kAscii, kChinese, "ftp://x/", "http://例子.测试/路径/文件名.mp4?x=1&y=2", "http://a/€·é%20 ~!@#$^*()_+{}",
-        "HTTP://" + std::string(3000, 'x'), "http://中" + std::string(1, 'a'), "http://中文"};
+    const std::vector<std::string> addresses = {kAscii,
+                                                kChinese,
+                                                "ftp://x/",
+                                                "http://例子.测试/路径/文件名.mp4?x=1&y=2",
+                                                "http://a/€·é%20 ~!@#$^*()_+{}",
+                                                "HTTP://" + std::string(3000, 'x'),
+                                                "http://中" + std::string(1, 'a'),
+                                                "http://中文"};
     for (const std::string& address : addresses) {
         const std::u16string units = Utf8::ToUtf16(address);
         FakeBox text1, text2;

@@ -1,12 +1,12 @@
 // The program as a whole, in-process: options, batches from standard input
 // or arguments, result lines, per-line errors, JSON and exit statuses.
-#include "link/LinkTool.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include "link/LinkTool.h"
 
 namespace {
 
@@ -52,15 +52,14 @@ const std::string kGbkLink = "thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+
 const std::string kChinese = "http://下载.example.com/文件 1.zip";
 
 // A mixed batch: good links of each kind, bad lines, a blank line, CRLF.
-const std::string kBatch =
-    kLink + "\n" +                                           // 1
-    "thunder://QUFodHRwOi8v*ZXhh\n" +                        // 2 bad Base64
-    "  " + kGbkLink + " \r\n" +                              // 3
-    "\n" +                                                   // 4 blank
-    "flashget://W0ZMQVNIR0VUXWh0dHA6Ly94\n" +                // 5 no closing wrapper
-    "qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=\n" +  // 6 UTF-8
-    "ftp://x/y\n" +                                          // 7 passes through
-    "nonsense";                                              // 8, no final line break
+const std::string kBatch = kLink + "\n" +                                                     // 1
+                           "thunder://QUFodHRwOi8v*ZXhh\n" +                                  // 2 bad Base64
+                           "  " + kGbkLink + " \r\n" +                                        // 3
+                           "\n" +                                                             // 4 blank
+                           "flashget://W0ZMQVNIR0VUXWh0dHA6Ly94\n" +                          // 5 no closing wrapper
+                           "qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=\n" +  // 6 UTF-8
+                           "ftp://x/y\n" +                                                    // 7 passes through
+                           "nonsense";                                                        // 8, no final line break
 
 }  // namespace
 
@@ -103,12 +102,15 @@ TEST(LinkTool, TakesInputsFromArgumentsInsteadOfStandardInput) {
 TEST(LinkTool, EncodesWithTo) {
     const ToolRun run = RunTool({"--to", "thunder", kAddress, "https://例子.测试/", "http://x/한"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\nthunder://QUFodHRwczovL8D919MusuLK1C9aWg==\n\n");
+    EXPECT_EQ(run.out,
+              "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\nthunder://QUFodHRwczovL8D919MusuLK1C9aWg==\n\n");
     EXPECT_EQ(run.err, "line 3: character U+D55C cannot be represented in GBK\n");
 
     // --to all: the three links on one line, tab-separated.
     const ToolRun all = RunTool({"-t", "ALL", "--charset=utf-8", "http://x/"});
-    EXPECT_EQ(all.out, "thunder://QUFodHRwOi8veC9aWg==\tflashget://W0ZMQVNIR0VUXWh0dHA6Ly94L1tGTEFTSEdFVF0=\tqqdl://aHR0cDovL3gv\n");
+    EXPECT_EQ(
+        all.out,
+        "thunder://QUFodHRwOi8veC9aWg==\tflashget://W0ZMQVNIR0VUXWh0dHA6Ly94L1tGTEFTSEdFVF0=\tqqdl://aHR0cDovL3gv\n");
 }
 
 TEST(LinkTool, WritesOneJsonObjectPerLine) {
@@ -116,22 +118,34 @@ TEST(LinkTool, WritesOneJsonObjectPerLine) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "line 2: not valid Base64\nline 5: missing [FLASHGET] wrapper\nline 8: not a link or address\n");
     const std::string expected =
-        R"({"line":1,"input":")" + kLink + R"(","scheme":"thunder","depth":1,"charset":"ascii","address":")" + kAddress + "\"}\n" +
-        R"({"line":2,"input":"thunder://QUFodHRwOi8v*ZXhh","scheme":"thunder","error":"not valid Base64"})" "\n" +
-        R"({"line":3,"input":"  )" + kGbkLink + R"( ","scheme":"thunder","depth":1,"charset":"gbk","address":")" + kChinese + "\"}\n" +
-        R"({"line":4,"input":"","blank":true})" "\n" +
-        R"({"line":5,"input":"flashget://W0ZMQVNIR0VUXWh0dHA6Ly94","scheme":"flashget","error":"missing [FLASHGET] wrapper"})" "\n" +
-        R"({"line":6,"input":"qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=","scheme":"qqdl","depth":1,"charset":"utf-8","address":")" + kChinese + "\"}\n" +
-        R"({"line":7,"input":"ftp://x/y","scheme":"ftp","depth":0,"charset":null,"address":"ftp://x/y"})" "\n" +
-        R"({"line":8,"input":"nonsense","scheme":null,"error":"not a link or address"})" "\n";
+        R"({"line":1,"input":")" + kLink + R"(","scheme":"thunder","depth":1,"charset":"ascii","address":")" +
+        kAddress + "\"}\n" +
+        R"({"line":2,"input":"thunder://QUFodHRwOi8v*ZXhh","scheme":"thunder","error":"not valid Base64"})"
+        "\n" +
+        R"({"line":3,"input":"  )" + kGbkLink + R"( ","scheme":"thunder","depth":1,"charset":"gbk","address":")" +
+        kChinese + "\"}\n" +
+        R"({"line":4,"input":"","blank":true})"
+        "\n" +
+        R"({"line":5,"input":"flashget://W0ZMQVNIR0VUXWh0dHA6Ly94","scheme":"flashget","error":"missing [FLASHGET] wrapper"})"
+        "\n" +
+        R"({"line":6,"input":"qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=","scheme":"qqdl","depth":1,"charset":"utf-8","address":")" +
+        kChinese + "\"}\n" +
+        R"({"line":7,"input":"ftp://x/y","scheme":"ftp","depth":0,"charset":null,"address":"ftp://x/y"})"
+        "\n" +
+        R"({"line":8,"input":"nonsense","scheme":null,"error":"not a link or address"})"
+        "\n";
     EXPECT_EQ(run.out, expected);
 
     // Encoded links appear under their scheme's name; input that is not
     // UTF-8 or holds quotes and controls still makes valid JSON.
-    EXPECT_EQ(RunTool({"-j", "-t", "qqdl", "http://x/"}).out,
-              R"({"line":1,"input":"http://x/","scheme":"http","depth":0,"charset":"ascii","address":"http://x/","qqdl":"qqdl://aHR0cDovL3gv"})" "\n");
-    EXPECT_EQ(RunTool({"-j"}, "\"\\\t\x01\xFF\n").out,
-              R"({"line":1,"input":"\"\\\t\u0001)" "\xEF\xBF\xBD" R"(","scheme":null,"error":"not a link or address"})" "\n");
+    EXPECT_EQ(
+        RunTool({"-j", "-t", "qqdl", "http://x/"}).out,
+        R"({"line":1,"input":"http://x/","scheme":"http","depth":0,"charset":"ascii","address":"http://x/","qqdl":"qqdl://aHR0cDovL3gv"})"
+        "\n");
+    EXPECT_EQ(RunTool({"-j"}, "\"\\\t\x01\xFF\n").out, R"({"line":1,"input":"\"\\\t\u0001)"
+                                                       "\xEF\xBF\xBD"
+                                                       R"(","scheme":null,"error":"not a link or address"})"
+                                                       "\n");
 }
 
 TEST(LinkTool, VerboseReportsSchemeDepthAndCharacterSet) {
@@ -141,7 +155,8 @@ TEST(LinkTool, VerboseReportsSchemeDepthAndCharacterSet) {
               "line 1: thunder, 1 level, charset gbk\n"
               "line 2: ftp, passed through\n"
               "line 3: not a link or address\n");
-    EXPECT_EQ(RunTool({"-vt", "all", kLink}).err, "line 1: thunder, 1 level, charset ascii, encoded as thunder, flashget, qqdl\n");
+    EXPECT_EQ(RunTool({"-vt", "all", kLink}).err,
+              "line 1: thunder, 1 level, charset ascii, encoded as thunder, flashget, qqdl\n");
 }
 
 TEST(LinkTool, RejectsBadOptionsWithStatusTwo) {

@@ -85,7 +85,8 @@ void CheckLine(std::string_view line) {
 void CheckEncoder(std::string_view bytes) {
     std::string mine;
     Base64Payload::Encode(bytes, mine);
-    Require(mine == Module1::Base64EncodeBytesNarrow({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}));
+    Require(mine ==
+            Module1::Base64EncodeBytesNarrow({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}));
     std::string decoded;
     Require(Base64Payload::Decode(mine, decoded) && decoded == bytes);
 }
