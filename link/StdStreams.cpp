@@ -3,8 +3,9 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs what windows.h defines.
+#include <shellapi.h>
 #else
 #include <sys/mman.h>
 #include <sys/stat.h>

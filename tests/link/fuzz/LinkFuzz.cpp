@@ -87,8 +87,9 @@ void CheckEncoder(std::string_view bytes) {
     Base64Payload::Encode(bytes, mine);
     Require(mine ==
             Module1::Base64EncodeBytesNarrow({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}));
-    std::string decoded;
-    Require(Base64Payload::Decode(mine, decoded) && decoded == bytes);
+    std::string buffer;
+    std::string_view decoded;
+    Require(Base64Payload::Decode(mine, buffer, decoded) && decoded == bytes);
 }
 
 }  // namespace

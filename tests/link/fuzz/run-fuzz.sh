@@ -7,9 +7,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
-work=$1
+mkdir -p "$1/corpus"
+work=$(cd "$1" && pwd)
 seconds=${2:-60}
-mkdir -p "$work/corpus"
 
 sources=(
   "$here/LinkFuzz.cpp"
