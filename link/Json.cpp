@@ -13,12 +13,21 @@ size_t SequenceLength(std::string_view s, size_t i) {
     return 0;
 }
 
+// Printable ASCII other than the two characters JSON escapes.
+inline bool IsPlain(unsigned char b) { return b >= 0x20 && b < 0x80 && b != '"' && b != '\\'; }
+
 }  // namespace
 
 void AppendString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out.push_back('"');
     for (size_t i = 0; i < text.size();) {
+        // A run of bytes that go out as they are, in one append.
+        size_t run = i;
+        while (run < text.size() && IsPlain(static_cast<unsigned char>(text[run]))) ++run;
+        out.append(text.substr(i, run - i));
+        if (run == text.size()) break;
+        i = run;
         const auto b = static_cast<unsigned char>(text[i]);
         if (b >= 0x80) {
             if (const size_t length = SequenceLength(text, i)) {
@@ -47,14 +56,10 @@ void AppendString(std::string& out, std::string_view text) {
             case '\t':
                 out.append("\\t");
                 break;
-            default:
-                if (b < 0x20) {
-                    out.append("\\u00");
-                    out.push_back(kHex[b >> 4]);
-                    out.push_back(kHex[b & 15]);
-                } else {
-                    out.push_back(static_cast<char>(b));
-                }
+            default:  // the other control characters
+                out.append("\\u00");
+                out.push_back(kHex[b >> 4]);
+                out.push_back(kHex[b & 15]);
         }
     }
     out.push_back('"');
