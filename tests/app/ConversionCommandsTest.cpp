@@ -4,26 +4,9 @@
 
 #include <string>
 
+#include "tests/support/FakeControls.h"
+
 namespace {
-
-class FakeTextBox : public ITextBox {
-public:
-    std::wstring Text() const override { return text; }
-    void SetText(const std::wstring& value) override { text = value; }
-    std::wstring text;
-};
-
-class FakeClipboard : public IClipboard {
-public:
-    std::wstring Text() override { return text; }
-    bool ReplaceText(const std::wstring& value) override {
-        ++writes;
-        text = value;
-        return true;
-    }
-    std::wstring text;
-    int writes = 0;
-};
 
 class CommandsTest : public testing::Test {
 protected:

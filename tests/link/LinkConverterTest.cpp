@@ -10,6 +10,7 @@
 #include "app/Module1.h"
 #include "link/LinkConverter.h"
 #include "link/Utf8.h"
+#include "tests/support/FakeControls.h"
 
 using Charset = LinkCodec::Charset;
 using Choice = LinkCodec::CharsetChoice;
@@ -317,23 +318,6 @@ TEST_F(ConverterTest, ReencodesLinksIntoTheTarget) {
               "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
 }
 
-// What the main window's address command puts on the clipboard, as text.
-class FakeBox : public ITextBox {
-public:
-    std::wstring Text() const override { return text; }
-    void SetText(const std::wstring& value) override { text = value; }
-    std::wstring text;
-};
-class FakeClipboard : public IClipboard {
-public:
-    std::wstring Text() override { return text; }
-    bool ReplaceText(const std::wstring& value) override {
-        text = value;
-        return true;
-    }
-    std::wstring text;
-};
-
 TEST_F(ConverterTest, ThunderTargetMatchesTheMainProgramByteForByte) {
     const std::vector<std::string> addresses = {kAscii,
                                                 kChinese,
@@ -345,7 +329,7 @@ TEST_F(ConverterTest, ThunderTargetMatchesTheMainProgramByteForByte) {
                                                 "http://中文"};
     for (const std::string& address : addresses) {
         const std::u16string units = Utf8::ToUtf16(address);
-        FakeBox text1, text2;
+        FakeTextBox text1, text2;
         FakeClipboard clipboard;
         clipboard.text.assign(units.begin(), units.end());
         ConversionCommands(text1, text2, clipboard).Command2_Click();
