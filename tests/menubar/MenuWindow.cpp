@@ -99,31 +99,6 @@ void CALLBACK MenuScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
     self->m_steps[self->m_next++]();
 }
 
-void InjectKey(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
-void InjectMove(POINT screen) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dx = (screen.x * 65535 + width / 2) / (width - 1);
-    input.mi.dy = (screen.y * 65535 + height / 2) / (height - 1);
-    SendInput(1, &input, sizeof input);
-}
-
-void InjectButton(bool down) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
-}
-
 std::string ItemText(HMENU menu, int pos) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;

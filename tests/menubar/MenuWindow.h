@@ -10,6 +10,7 @@
 #include "caption/cOrvelCaption.h"
 #include "menubar/cMenuBar.h"
 #include "tests/caption/SkinnedWindow.h"
+#include "tests/support/SyntheticInput.h"
 #include "tests/support/TestWindow.h"
 
 // Builds menus item by item; the caller owns the result until a window takes it.
@@ -75,11 +76,6 @@ private:
     size_t m_next = 0;
     UINT_PTR m_timer = 0;
 };
-
-// Input without pumping, for MenuScript steps.
-void InjectKey(WORD vk, bool up);
-void InjectMove(POINT screen);
-void InjectButton(bool down);
 
 // The text of item `pos` of `menu`, read in full.
 std::string ItemText(HMENU menu, int pos);

@@ -322,7 +322,7 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
             const RECT cut = ItemScreenRect(popup, 5);
             emboss[0] = Count(cut, light);
             emboss[1] = Count(cut, shadow);
-            InjectMove({ItemScreenRect(popup, 0).left + 40, ItemScreenRect(popup, 0).top + 5});
+            SyntheticInput::Move({ItemScreenRect(popup, 0).left + 40, ItemScreenRect(popup, 0).top + 5});
         },
         [&] {
             const RECT item = ItemScreenRect(popup, 0);
@@ -331,7 +331,7 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
             newFrame = GetPixel(dc, item.left + 2, item.top) != background;
             ReleaseDC(nullptr, dc);
             newOverInk = Count(item, over);
-            InjectMove({ItemScreenRect(popup, 5).left + 40, ItemScreenRect(popup, 5).top + 5});
+            SyntheticInput::Move({ItemScreenRect(popup, 5).left + 40, ItemScreenRect(popup, 5).top + 5});
         },
         [&] {
             const RECT item = ItemScreenRect(popup, 5);
@@ -339,8 +339,8 @@ TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
             HDC dc = GetDC(nullptr);
             cutFrame = GetPixel(dc, item.left + 2, item.top) != background || GetPixel(dc, item.left + 2, item.bottom - 1) != background;
             ReleaseDC(nullptr, dc);
-            InjectKey(VK_ESCAPE, false);
-            InjectKey(VK_ESCAPE, true);
+            SyntheticInput::Key(VK_ESCAPE, false);
+            SyntheticInput::Key(VK_ESCAPE, true);
         },
     });
     const POINT at = w.Screen(200, 120);

@@ -17,15 +17,15 @@ namespace {
 // Presses and releases on bar item k; the popup loop runs inside the pump.
 void ClickItem(const MenuWindow& w, int k) {
     SyntheticInput::MoveTo(w.ItemCenter(k));
-    InjectButton(true);
-    InjectButton(false);
+    SyntheticInput::Button(true);
+    SyntheticInput::Button(false);
     SyntheticInput::Pump(100);
 }
 
 std::function<void()> Key(WORD vk) {
     return [vk] {
-        InjectKey(vk, false);
-        InjectKey(vk, true);
+        SyntheticInput::Key(vk, false);
+        SyntheticInput::Key(vk, true);
     };
 }
 
@@ -181,14 +181,14 @@ TEST(MenuBarTracking, PointerSwitchesItemsAndAPressOnTheOpenItemIsSwallowed) {
     const cToolbarMenu& tracker = *w.bar().Tracker();
     std::vector<int> visited;
     auto look = [&] { visited.push_back(tracker.Current()); };
-    MenuScript script({[] {}, [&] { InjectMove(w.ItemCenter(3)); }, [&] {
+    MenuScript script({[] {}, [&] { SyntheticInput::Move(w.ItemCenter(3)); }, [&] {
                            look();
-                           InjectButton(true);  // on the open item's own entry
+                           SyntheticInput::Button(true);  // on the open item's own entry
                        },
                        [&] {
-                           InjectButton(false);
+                           SyntheticInput::Button(false);
                            look();
-                           InjectMove(w.ItemCenter(4));
+                           SyntheticInput::Move(w.ItemCenter(4));
                        },
                        [&] {
                            look();
@@ -220,11 +220,11 @@ TEST(MenuBarTracking, AltMnemonicOpensEveryMatchingEntryThroughTheKeyboardHook) 
                            current.push_back(tracker.Current());
                            Key(VK_ESCAPE)();
                        }});
-    InjectKey(VK_MENU, false);
-    InjectKey('F', false);
+    SyntheticInput::Key(VK_MENU, false);
+    SyntheticInput::Key('F', false);
     SyntheticInput::Pump(400);
-    InjectKey('F', true);
-    InjectKey(VK_MENU, true);
+    SyntheticInput::Key('F', true);
+    SyntheticInput::Key(VK_MENU, true);
     SyntheticInput::Pump(50);
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(current, (std::vector<int>{1, 3}));

@@ -32,16 +32,19 @@ void SendMouse(DWORD flags, POINT screen = {}) {
 
 }  // namespace
 
+void Move(POINT screen) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen); }
+void Button(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+
 void MoveTo(POINT screen) {
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
+    Move(screen);
     Pump(20);
 }
 void LeftDown() {
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Button(true);
     Pump(20);
 }
 void LeftUp() {
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    Button(false);
     Pump(20);
 }
 void ClickAt(POINT screen) {

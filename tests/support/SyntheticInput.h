@@ -11,6 +11,14 @@ namespace SyntheticInput {
 // Dispatches this thread's pending messages for about `ms` milliseconds.
 void Pump(DWORD ms);
 
+// Input without pumping, for use inside a modal loop that pumps itself.
+void Move(POINT screen);
+void Button(bool down);
+
+// Input without pumping, for use inside a modal loop that pumps itself.
+void Move(POINT screen);
+void Button(bool down);
+
 void MoveTo(POINT screen);
 void LeftDown();
 void LeftUp();
