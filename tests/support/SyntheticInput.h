@@ -15,10 +15,6 @@ void Pump(DWORD ms);
 void Move(POINT screen);
 void Button(bool down);
 
-// Input without pumping, for use inside a modal loop that pumps itself.
-void Move(POINT screen);
-void Button(bool down);
-
 void MoveTo(POINT screen);
 void LeftDown();
 void LeftUp();
