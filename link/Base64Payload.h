@@ -26,4 +26,12 @@ bool Decode(std::string_view text, std::string& buffer, std::string_view& decode
 // Appends the Base64 form of `bytes` to `out`.
 void Encode(std::string_view bytes, std::string& out);
 
+// How many characters the Base64 form of `size` bytes takes.
+constexpr size_t EncodedSize(size_t size) { return (size + 2) / 3 * 4; }
+
+// Writes the Base64 form of `bytes` (EncodedSize characters) at `dst`.
+// `bytes` must be followed by at least four more bytes that may be read
+// (what they hold makes no difference): it goes in larger steps.
+void EncodePaddedTo(std::string_view bytes, char* dst);
+
 }  // namespace Base64Payload

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__GNUC__) && defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // Tests on eight bytes at a time, for the scans every input line goes
 // through. Each test is exact as "does any byte of the word match"; which
 // byte matched is found with a plain loop over that word.
@@ -27,6 +31,14 @@ inline std::uint64_t AnyEqual(std::uint64_t word, unsigned char c) {
     return (x - kOnes) & ~x & kHighs;
 }
 
+// Non-zero when some byte is not printable ASCII (0x20 to 0x7E).
+inline std::uint64_t AnyOutsidePrintableAscii(std::uint64_t word) {
+    // Per byte of the low seven bits: + 0x01 reaches bit 7 only from 0x7F,
+    // + 0x60 only from 0x20 up; neither carries into the next byte.
+    const std::uint64_t low = word & ~kHighs;
+    return (word | (low + kOnes) | ~(low + kOnes * 0x60)) & kHighs;
+}
+
 // Index of the first byte of `s` for which `match` holds, or s.size();
 // `anyInWord` is the word-wide form of the same test.
 template <typename WordTest, typename ByteTest>
@@ -39,6 +51,21 @@ size_t Find(std::string_view s, WordTest anyInWord, ByteTest match) {
     for (; i < s.size(); ++i)
         if (match(static_cast<unsigned char>(s[i]))) return i;
     return s.size();
+}
+
+// The first '\n' in [p, end), or end. Inline, for short lines: most are
+// found within the first few blocks of sixteen bytes.
+inline const char* FindNewline(const char* p, const char* end) {
+#if defined(__GNUC__) && defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(block, newline)))
+            return p + __builtin_ctz(static_cast<unsigned>(found));
+    }
+#endif
+    const void* found = p < end ? std::memchr(p, '\n', static_cast<size_t>(end - p)) : nullptr;
+    return found ? static_cast<const char*>(found) : end;
 }
 
 }  // namespace ByteScan

@@ -8,6 +8,7 @@ LineBatch::LineBatch(const CommandLine::Options& options)
 void LineBatch::Add(std::string_view input, size_t number) {
     const size_t index = m_lines++;
     if (!input.empty() && input.back() == '\r') input.remove_suffix(1);  // CRLF line ends
+    if (!m_options.json && !m_options.verbose && m_converter.AppendPlainQuick(input, m_out)) return;
     const LinkConverter::Result& result = m_converter.Convert(input);
     if (result.status == LinkConverter::Result::Status::Failed) {
         m_anyFailed = true;

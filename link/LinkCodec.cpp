@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include "Base64Payload.h"
 #include "ByteScan.h"
 #include "Gbk.h"
@@ -140,6 +144,33 @@ bool IsPrintable(std::string_view address) {
     return found == 0;
 }
 
+bool IsPrintableAscii(std::string_view address) {
+    const size_t n = address.size();
+#if defined(__SSE2__) || defined(_M_X64)
+    if (n >= 16) {
+        // As signed bytes, printable ASCII is 0x20 to 0x7E: anything from
+        // 0x80 up is negative. The last block may overlap the one before.
+        const __m128i below = _mm_set1_epi8(0x20), above = _mm_set1_epi8(0x7E);
+        const auto outside = [&](const char* p) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            return _mm_or_si128(_mm_cmplt_epi8(v, below), _mm_cmpgt_epi8(v, above));
+        };
+        __m128i found = outside(address.data() + n - 16);
+        for (size_t i = 0; i + 16 <= n; i += 16) found = _mm_or_si128(found, outside(address.data() + i));
+        return _mm_movemask_epi8(found) == 0;
+    }
+#endif
+    if (n < 8) {
+        for (const char c : address)
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
+        return true;
+    }
+    std::uint64_t found = ByteScan::AnyOutsidePrintableAscii(ByteScan::Load(address.data() + n - 8));
+    for (size_t i = 0; i + 8 <= n; i += 8)
+        found |= ByteScan::AnyOutsidePrintableAscii(ByteScan::Load(address.data() + i));
+    return found == 0;
+}
+
 bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error) {
     // A "&" ends a flashget payload whether it was pasted as "&" or "&amp;".
     if (kind == Scheme::Kind::Flashget) text = text.substr(0, text.find('&'));
@@ -225,6 +256,33 @@ bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes,
     link.append(Scheme::Prefix(kind));
     Base64Payload::Encode(payload, link);
     return true;
+}
+
+void AppendLinkLine(Scheme::Kind kind, std::string_view bytes, std::string& payload, std::string& out) {
+    std::string_view head = "", tail = "";
+    if (kind == Scheme::Kind::Thunder) {
+        head = kThunderHead;
+        tail = kThunderTail;
+    } else if (kind == Scheme::Kind::Flashget) {
+        head = tail = kFlashgetMark;
+    }
+    const size_t size = head.size() + bytes.size() + tail.size();
+    // Four more bytes for the encoder to read. Never made smaller, so that
+    // it is not filled again for every line.
+    if (payload.size() < size + 4) payload.resize(size + 4);
+    char* p = payload.data();
+    std::memcpy(p, head.data(), head.size());
+    std::memcpy(p + head.size(), bytes.data(), bytes.size());
+    std::memcpy(p + head.size() + bytes.size(), tail.data(), tail.size());
+
+    const std::string_view prefix = Scheme::Prefix(kind);
+    const size_t chars = Base64Payload::EncodedSize(size);
+    const size_t start = out.size();
+    out.resize(start + prefix.size() + chars + 1);
+    char* o = out.data() + start;
+    std::memcpy(o, prefix.data(), prefix.size());
+    Base64Payload::EncodePaddedTo(std::string_view(p, size), o + prefix.size());
+    o[prefix.size() + chars] = '\n';
 }
 
 }  // namespace LinkCodec

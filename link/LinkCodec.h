@@ -54,8 +54,16 @@ std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetCho
 bool Encode(Scheme::Kind kind, std::string_view address, std::string_view bytes, std::string& payload,
             std::string& link, std::string& error);
 
+// What Encode appends for a thunder, flashget or qqdl link, with a line end
+// after it, written in one piece.
+void AppendLinkLine(Scheme::Kind kind, std::string_view bytes, std::string& payload, std::string& out);
+
 // False when the address holds a C0 control character or DEL: it could not
 // stand on one output line.
 bool IsPrintable(std::string_view address);
+
+// True when every byte is printable ASCII (0x20 to 0x7E): an address that
+// IsPrintable accepts and that reads the same in every character set.
+bool IsPrintableAscii(std::string_view address);
 
 }  // namespace LinkCodec

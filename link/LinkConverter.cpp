@@ -1,5 +1,9 @@
 #include "LinkConverter.h"
 
+#include <cstring>
+
+#include "Base64Payload.h"
+
 namespace {
 
 constexpr std::string_view kSpaces[] = {
@@ -79,6 +83,73 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
     if (m_target != Target::None && !EncodeAddress()) return r;
     r.status = Result::Status::Converted;
     return r;
+}
+
+bool LinkConverter::AppendPlainQuick(std::string_view input, std::string& out) {
+    if (input.empty()) return false;
+    // Trim has nothing to take from ends that are printable ASCII other than space.
+    const auto plain = [](char c) { return c > 0x20 && c < 0x7F; };
+    const std::string_view text = plain(input.front()) && plain(input.back()) ? input : Trim(input);
+    if (text.empty()) return false;
+    const std::optional<Scheme::Match> match = Scheme::Detect(text);
+    if (!match) return false;
+
+    if (m_target == Target::None) {
+        // What Unwrap does for one layer of thunder, where the payload needs
+        // no cleaning and the address no character set.
+        if (match->kind != Scheme::Kind::Thunder) return false;
+        const std::string_view base64 = text.substr(match->prefixLength);
+        std::string_view bytes;
+        if (base64.empty() || !Base64Payload::Decode(base64, m_layer.bytes, bytes)) return false;
+        if (bytes.size() < 4 || bytes[0] != 'A' || bytes[1] != 'A' || bytes[bytes.size() - 2] != 'Z' ||
+            bytes.back() != 'Z')
+            return false;
+        const std::string_view address = bytes.substr(2, bytes.size() - 4);
+        if (address.empty() || !LinkCodec::IsPrintableAscii(address)) return false;
+        // A nested link takes Convert's way.
+        const std::string_view inner = Trim(address);
+        if (!inner.empty() && (inner[0] | 0x20) != 'h') {
+            const std::optional<Scheme::Match> nested = Scheme::Detect(inner);
+            if (nested && Scheme::IsWrapper(nested->kind)) return false;
+        }
+        const size_t start = out.size();
+        out.resize(start + address.size() + 1);
+        std::memcpy(out.data() + start, address.data(), address.size());
+        out.back() = '\n';
+        return true;
+    }
+
+    // What Convert and EncodeAddress do with an address that converts.
+    if (Scheme::IsWrapper(match->kind) || m_target == Target::Fs2you || m_target == Target::None) return false;
+    std::string reason;
+    std::optional<std::string_view> bytes = text;  // ASCII reads the same in every set
+    if (!LinkCodec::IsPrintableAscii(text)) {
+        if (!LinkCodec::IsPrintable(text)) return false;
+        LinkCodec::Charset charset = LinkCodec::Charset::Ascii;
+        bytes = LinkCodec::ToLinkBytes(text, m_charset, m_bytes, charset, reason);
+        if (!bytes) return false;
+    }
+    switch (m_target) {
+        case Target::Thunder:
+            LinkCodec::AppendLinkLine(Scheme::Kind::Thunder, *bytes, m_payload, out);
+            return true;
+        case Target::Flashget:
+            LinkCodec::AppendLinkLine(Scheme::Kind::Flashget, *bytes, m_payload, out);
+            return true;
+        case Target::Qqdl:
+            LinkCodec::AppendLinkLine(Scheme::Kind::Qqdl, *bytes, m_payload, out);
+            return true;
+        default: {
+            static constexpr Scheme::Kind kAll[] = {Scheme::Kind::Thunder, Scheme::Kind::Flashget,
+                                                    Scheme::Kind::Qqdl};
+            for (const Scheme::Kind kind : kAll) {
+                if (kind != Scheme::Kind::Thunder) out.push_back('\t');
+                LinkCodec::Encode(kind, text, *bytes, m_payload, out, reason);
+            }
+            out.push_back('\n');
+            return true;
+        }
+    }
 }
 
 bool LinkConverter::Fail(std::string_view reason) {

@@ -39,6 +39,16 @@ public:
     // The result stays valid until the next call, and as long as `input`.
     const Result& Convert(std::string_view input);
 
+    // The plain output line of `input`, with its line end, appended to
+    // `out`, for the lines most input is made of: with no target, a thunder
+    // link whose payload is clean Base64 holding a printable ASCII address;
+    // with a thunder, flashget, qqdl or all target, an address (not a
+    // wrapper link) that converts. True when the line was one of those;
+    // otherwise false with `out` unchanged, and Convert gives the line. The
+    // line is always converted, never failed, when true. The result that
+    // Convert returns is not updated.
+    bool AppendPlainQuick(std::string_view input, std::string& out);
+
     // Removes what pasted text carries around a link: ASCII white space,
     // a byte order mark, no-break and ideographic spaces.
     static std::string_view Trim(std::string_view text);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "ByteScan.h"
+
 namespace {
 
 // Standard input is read in pieces small enough to stay in the processor's
@@ -52,11 +54,11 @@ int LinkTool::Run() {
 
 void LinkTool::ReadLines() {
     if (const std::optional<std::string_view> all = m_streams.MapInput()) {
-        for (size_t start = 0; start < all->size();) {
-            const size_t newline = all->find('\n', start);
-            const size_t end = newline == std::string_view::npos ? all->size() : newline;
-            Add(all->substr(start, end - start));
-            start = end + 1;
+        const char* const end = all->data() + all->size();
+        for (const char* p = all->data(); p < end;) {
+            const char* const newline = ByteScan::FindNewline(p, end);
+            Add(std::string_view(p, static_cast<size_t>(newline - p)));
+            p = newline + 1;
             if (m_batch.OutputSize() >= kFlushSize && !Collect()) return;
         }
         return;
