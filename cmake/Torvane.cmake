@@ -14,6 +14,37 @@ endif()
 # Host tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
 set(TORVANE_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 
+# A static library of portable code. On the host a second copy, NAME_checked,
+# is built under the sanitizers for the tests (see torvane_use_portable).
+function(torvane_portable_library name)
+  add_library(${name} STATIC ${ARGN})
+  torvane_warnings(${name})
+  if(NOT WIN32)
+    add_library(${name}_checked STATIC ${ARGN})
+    target_compile_options(${name}_checked PUBLIC ${TORVANE_SANITIZE})
+    target_link_options(${name}_checked PUBLIC ${TORVANE_SANITIZE})
+    torvane_warnings(${name}_checked)
+  endif()
+endfunction()
+
+# The variants of a portable library that exist in this build.
+function(torvane_portable_variants out name)
+  set(variants ${name})
+  if(TARGET ${name}_checked)
+    list(APPEND variants ${name}_checked)
+  endif()
+  set(${out} ${variants} PARENT_SCOPE)
+endfunction()
+
+# Links a test to a portable library: on the host, to its sanitized copy.
+function(torvane_use_portable target name)
+  if(TARGET ${name}_checked)
+    target_link_libraries(${target} PRIVATE ${name}_checked)
+  else()
+    target_link_libraries(${target} PRIVATE ${name})
+  endif()
+endfunction()
+
 # One CTest entry per test executable, named after the platform it runs on.
 # Windows executables run under Wine (CMAKE_CROSSCOMPILING_EMULATOR) and take
 # the desktop lock: they share one display, clipboard and pointer.
