@@ -17,6 +17,7 @@ constexpr int kMiddleStart = 90;     // where the tiled middle starts in the cap
 constexpr int kTileWidth = 52;
 constexpr int kButtonTop = 5;
 constexpr RECT kIconArea{12, 11, 42, 43};  // answers as the system menu
+constexpr int kPressPollMs = 50;
 
 // Releases LockWindowUpdate on every exit of Attach.
 class UpdateLock {
@@ -39,13 +40,24 @@ cOrvelCaption::cOrvelCaption()
     m_iMenuFont->Name(L"MS Sans Serif");
 }
 
+cOrvelCaption::~cOrvelCaption() {
+    try {
+        Detach();
+    } catch (...) {
+        // Nothing may leave a destructor; the window keeps what could not be undone.
+    }
+}
+
 void cOrvelCaption::Detach() {
+    if (m_cPressTmr) m_cPressTmr->Interval(0);
     if (m_cNCS) m_cNCS->Detach();
     // The controller took the menu off the window; the menu bar has been
-    // showing it. Give it back.
+    // showing it. Give it back, once: the window may have another by the
+    // time a second Detach comes.
     if (m_cMenu) {
         const HMENU menu = m_cMenu->hMenu();
         m_cMenu->Detach();
+        m_cMenu->hMenu(nullptr);
         if (menu) SetMenu(m_hWnd, menu);
     }
 }
@@ -288,6 +300,47 @@ void cOrvelCaption::NCMouseDown(int x, int y, bool& bHandled, HDC hdc, int, int,
             bHandled = true;
         }
     }
+    if (bHandled) WatchPress();
+}
+
+void cOrvelCaption::WatchPress() {
+    // The window hears of the release only when it happens over the window's
+    // frame, and of the pointer only while it is over the window: a press
+    // that ends in a child, another window or off the window would leave
+    // its button drawn pressed. A poll watches the button until it comes up.
+    try {
+        if (!m_cPressTmr) {
+            m_cPressTmr = CTimer::Create();
+            std::weak_ptr<cOrvelCaption> self = SharedFrom(this);
+            m_cPressTmr->OnThatTime([self] {
+                if (const auto caption = self.lock()) caption->m_cPressTmr_ThatTime();
+            });
+        }
+        m_cPressTmr->Interval(kPressPollMs);
+    } catch (...) {
+        // Without the poll the press still works; only the look may lag.
+    }
+}
+
+void cOrvelCaption::m_cPressTmr_ThatTime() {
+    const bool held = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    POINT at{};
+    GetCursorPos(&at);
+    at = {at.x - window.left, at.y - window.top};
+    const bool down[3] = {m_bDownClose, m_bDownMax, m_bDownMin};
+    {
+        WindowDC dc = WindowDC::Whole(m_hWnd);
+        for (int i = kClose; i <= kMin; ++i)
+            if (HasButton(i) && down[i] && (!held || !PtInRect(&m_tBtnR[i], at))) DrawButton(dc.get(), i, 0);
+    }
+    if (held) return;
+    // Released where the frame controller does not report it. A release over
+    // a button that the window does see next still carries out its command:
+    // the controller presses that button again at the release point.
+    m_bDownClose = m_bDownMax = m_bDownMin = false;
+    m_cPressTmr->Interval(0);
 }
 
 void cOrvelCaption::NCMouseUp(int x, int y, HDC hdc, int, int, int, int) {
@@ -299,6 +352,7 @@ void cOrvelCaption::NCMouseUp(int x, int y, HDC hdc, int, int, int, int) {
     if (released(kMin, m_bDownMin)) m_cNCS->SysCommand(SC_MINIMIZE);
     for (int i = kClose; i <= kMin; ++i) DrawButton(hdc, i, 0);
     m_bDownClose = m_bDownMax = m_bDownMin = false;
+    if (m_cPressTmr) m_cPressTmr->Interval(0);
 }
 
 void cOrvelCaption::InitMenuPopup(WPARAM wParam, LPARAM) {

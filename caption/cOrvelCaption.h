@@ -8,6 +8,7 @@
 #include "menubar/cMenuBar.h"
 #include "ncframe/INCAreaModifier.h"
 #include "ncframe/cNCCalcSize.h"
+#include "plumbing/CTimer.h"
 #include "plumbing/IForm.h"
 #include "plumbing/StdFont.h"
 #include "plumbing/StdPicture.h"
@@ -32,10 +33,12 @@ public:
     using OleColor = std::uint32_t;
 
     cOrvelCaption();
+    // Detaches: a skin may go while its window lives.
+    ~cOrvelCaption() override;
     cOrvelCaption(const cOrvelCaption&) = delete;
     cOrvelCaption& operator=(const cOrvelCaption&) = delete;
 
-    // Gives the window back its own frame and its menu.
+    // Gives the window back its own frame, procedure and menu.
     void Detach();
     // Skins f's window with the two bitmaps and the slicing measures.
     void Attach(IForm& f, const StdPicture& PicCaption, const StdPicture& PicBorder, int lButtonWidth,
@@ -92,6 +95,8 @@ private:
     void DrawButton(HDC hdc, int index, int state);
     bool IsActive() const noexcept;
     void PaintEdges(HDC hdc, int lLeft, int lTop, int lRight, int lBottom);
+    void WatchPress();
+    void m_cPressTmr_ThatTime();
 
     std::shared_ptr<cNCCalcSize> m_cNCS;
     std::shared_ptr<cMenuBar> m_cMenu;
@@ -113,4 +118,5 @@ private:
     RECT m_tBtnR[3] = {};
     bool m_bHasMax = false, m_bHasMin = false, m_bHasClose = false;
     bool m_bDownMin = false, m_bDownMax = false, m_bDownClose = false;
+    std::shared_ptr<CTimer> m_cPressTmr;  // watches a held button until the release
 };

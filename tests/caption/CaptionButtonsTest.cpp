@@ -5,8 +5,7 @@
 
 #include "SkinnedWindow.h"
 #include "tests/support/SyntheticInput.h"
-
-using namespace SyntheticInput;
+#include "tests/support/WaitFor.h"
 
 namespace {
 
@@ -15,9 +14,12 @@ POINT CenterOfButton(const SkinnedWindow& w, int index) {
     return w.Screen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+void MoveTo(const SkinnedWindow& w, POINT screen) { MoveAndWait(w.window, screen); }
+
 void ClickButton(const SkinnedWindow& w, int index) {
-    ClickAt(CenterOfButton(w, index));
-    Pump(100);
+    MoveTo(w, CenterOfButton(w, index));
+    SyntheticInput::Button(true);
+    ReleaseAndWait(w.window);
 }
 
 bool ButtonLooksNormal(const SkinnedWindow& w, int index, int sourceColumn) {
@@ -47,14 +49,14 @@ TEST(CaptionButtons, CloseClosesTheWindow) {
     SkinnedWindow w;
     const HWND hwnd = w.window.hwnd();
     ClickButton(w, 0);
-    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hwnd); }));
 }
 
 TEST(CaptionButtons, MaximizeThenRestore) {
     SkinnedWindow w;
     ClickButton(w, 1);
     EXPECT_TRUE(IsZoomed(w.window.hwnd()));
-    EXPECT_TRUE(ButtonLooksNormal(w, 1, 259));  // now the restore glyph
+    EXPECT_TRUE(WaitUntil([&] { return ButtonLooksNormal(w, 1, 259); }));  // now the restore glyph
     ClickButton(w, 1);
     EXPECT_FALSE(IsZoomed(w.window.hwnd()));
     EXPECT_EQ(w.Width(), 500);
@@ -66,23 +68,43 @@ TEST(CaptionButtons, MinimizeMinimizes) {
     EXPECT_TRUE(IsIconic(w.window.hwnd()));
 }
 
+bool AllButtonsLookNormal(const SkinnedWindow& w) {
+    return ButtonLooksNormal(w, 0, 241) && ButtonLooksNormal(w, 1, 278) && ButtonLooksNormal(w, 2, 297);
+}
+
 TEST(CaptionButtons, PressMoveOffAndReleaseElsewhereDoesNothing) {
     SkinnedWindow w;
-    MoveTo(CenterOfButton(w, 0));
-    LeftDown();
-    EXPECT_TRUE(ButtonLooksPressed(w, 0, 241));
-    MoveTo(w.Screen(250, 38));  // off the button, still on the caption band
-    EXPECT_TRUE(ButtonLooksNormal(w, 0, 241));  // sprang back
-    MoveTo(CenterOfButton(w, 0));
+    MoveTo(w, CenterOfButton(w, 0));
+    SyntheticInput::Button(true);
+    EXPECT_TRUE(WaitUntil([&] { return ButtonLooksPressed(w, 0, 241); }));
+    MoveTo(w, w.Screen(250, 38));  // off the button, still on the caption band
+    EXPECT_TRUE(WaitUntil([&] { return ButtonLooksNormal(w, 0, 241); }));  // sprang back
+    MoveTo(w, CenterOfButton(w, 0));
     EXPECT_TRUE(ButtonLooksNormal(w, 0, 241));  // not pressed again on the way back
-    MoveTo(w.Screen(250, 38));
-    LeftUp();
-    Pump(100);
+    MoveTo(w, w.Screen(250, 38));
+    ReleaseAndWait(w.window);
     EXPECT_TRUE(IsWindow(w.window.hwnd()));
     EXPECT_FALSE(IsZoomed(w.window.hwnd()) || IsIconic(w.window.hwnd()));
-    EXPECT_TRUE(ButtonLooksNormal(w, 0, 241));
-    EXPECT_TRUE(ButtonLooksNormal(w, 1, 278));
-    EXPECT_TRUE(ButtonLooksNormal(w, 2, 297));
+    EXPECT_TRUE(AllButtonsLookNormal(w));
+}
+
+TEST(CaptionButtons, PressEndingOffItsButtonLeavesEveryButtonNormal) {
+    SkinnedWindow w;
+    // Straight from the pressed button into the client area, and off the window.
+    for (const POINT release : {POINT{250, 120}, POINT{560, 15}}) {
+        for (int index = 0; index < 3; ++index) {
+            const int column[] = {241, 278, 297};
+            MoveTo(w, CenterOfButton(w, index));
+            SyntheticInput::Button(true);
+            EXPECT_TRUE(WaitUntil([&] { return ButtonLooksPressed(w, index, column[index]); }));
+            MoveTo(w, w.Screen(release.x, release.y));
+            ReleaseAndWait(w.window, release.x < w.Width());
+            EXPECT_TRUE(WaitUntil([&] { return AllButtonsLookNormal(w); }))
+                << "button " << index << " released at " << release.x << "," << release.y;
+        }
+    }
+    EXPECT_TRUE(IsWindow(w.window.hwnd()));
+    EXPECT_FALSE(IsZoomed(w.window.hwnd()) || IsIconic(w.window.hwnd()));
 }
 
 TEST(CaptionButtons, IconAreaAndButtonsAnswerAsSystemMenu) {

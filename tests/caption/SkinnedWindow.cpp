@@ -1,7 +1,12 @@
 #include "SkinnedWindow.h"
 
+#include <windowsx.h>
+
+#include <gtest/gtest.h>
+
 #include "resources/resource.h"
 #include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 ShippedSkin::ShippedSkin()
     : caption(StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_CAPTION)),
@@ -37,12 +42,12 @@ void SkinnedWindow::Attach() {
 void SkinnedWindow::Activate() {
     SetForegroundWindow(window.hwnd());
     SendMessageW(window.hwnd(), WM_NCACTIVATE, TRUE, 0);
-    SyntheticInput::Pump(30);
+    DispatchPending();
 }
 
 void SkinnedWindow::Deactivate() {
     SendMessageW(window.hwnd(), WM_NCACTIVATE, FALSE, 0);
-    SyntheticInput::Pump(30);
+    DispatchPending();
 }
 
 int SkinnedWindow::Width() const {
@@ -61,4 +66,51 @@ POINT SkinnedWindow::Screen(int x, int y) const {
     RECT r{};
     GetWindowRect(window.hwnd(), &r);
     return {r.left + x, r.top + y};
+}
+
+bool Saw(const TestWindow& window, size_t from, UINT message, const POINT* at) {
+    for (size_t i = from; i < window.seen.size(); ++i) {
+        const TestWindow::Seen& s = window.seen[i];
+        if (s.message != message) continue;
+        if (!at) return true;
+        POINT p{GET_X_LPARAM(s.lParam), GET_Y_LPARAM(s.lParam)};
+        const bool nonClient = message >= WM_NCMOUSEMOVE && message <= WM_NCMBUTTONDBLCLK;
+        if (!nonClient) ClientToScreen(window.hwnd(), &p);
+        if (p.x == at->x && p.y == at->y) return true;
+    }
+    return false;
+}
+
+void MoveAndWait(const TestWindow& window, POINT screen) {
+    const size_t from = window.seen.size();
+    SyntheticInput::Move(screen);
+    RECT r{};
+    GetWindowRect(window.hwnd(), &r);
+    bool arrived = false;
+    if (PtInRect(&r, screen)) {
+        arrived = WaitUntil([&] { return Saw(window, from, WM_NCMOUSEMOVE, &screen) || Saw(window, from, WM_MOUSEMOVE, &screen); });
+    } else {
+        arrived = WaitUntil([&] {
+            POINT p{};
+            GetCursorPos(&p);
+            return p.x == screen.x && p.y == screen.y;
+        });
+    }
+    EXPECT_TRUE(arrived) << "the pointer never reached " << screen.x << "," << screen.y;
+}
+
+void ReleaseAndWait(const TestWindow& window, bool onTheWindow) {
+    const size_t from = window.seen.size();
+    SyntheticInput::Button(false);
+    if (onTheWindow)
+        EXPECT_TRUE(WaitUntil([&] { return Saw(window, from, WM_NCLBUTTONUP) || Saw(window, from, WM_LBUTTONUP); }));
+    else
+        EXPECT_TRUE(WaitUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0; }));
+    // Posted behind anything the release posted (a window command).
+    PostMessageW(window.hwnd(), WM_APP, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window.hwnd()) || Saw(window, from, WM_APP); }));
+}
+
+void DispatchPending() {
+    WaitUntil([] { return true; });
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 
 #include "caption/cOrvelCaption.h"
@@ -38,3 +39,18 @@ struct SkinnedWindow {
     ShippedSkin skin;
     std::shared_ptr<cOrvelCaption> caption;
 };
+
+// Pointer input that waits for the window to see it, not for a fixed time.
+//
+// True once the window's own procedure has seen `message` since entry `from`
+// of its record, at the screen point `*at` when one is given.
+bool Saw(const TestWindow& window, size_t from, UINT message, const POINT* at = nullptr);
+// Moves the pointer and waits until the window has seen it arrive there (a
+// point off the window: until the system has the pointer there).
+void MoveAndWait(const TestWindow& window, POINT screen);
+// Releases the left button and waits until the window has seen it (off the
+// window: until the system has), then until what the release posted has
+// been handled.
+void ReleaseAndWait(const TestWindow& window, bool onTheWindow = true);
+// Dispatches what is pending now, without waiting for anything more.
+void DispatchPending();
