@@ -79,6 +79,16 @@ HMENU BuildMenu() {
     return bar;
 }
 
+// A menu text as shown: "&" marks the mnemonic and "&&" stands for "&".
+std::string WithoutMnemonic(const std::string& text) {
+    std::string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && ++i == text.size()) break;
+        shown += text[i];
+    }
+    return shown;
+}
+
 class DemoWindow final : public IForm {
 public:
     explicit DemoWindow(HINSTANCE instance) : m_instance(instance) {}
@@ -136,34 +146,43 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
         if (message == WM_NCCREATE)
             SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         auto* self = reinterpret_cast<DemoWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self) {
-            switch (message) {
-                case WM_COMMAND:
-                    self->OnCommand(LOWORD(wParam));
-                    return 0;
-                case WM_ERASEBKGND: {
-                    RECT r{};
-                    GetClientRect(hwnd, &r);
-                    FillRect(reinterpret_cast<HDC>(wParam), &r, self->m_brush);
-                    return 1;
-                }
-                case WM_PAINT:
-                    self->OnPaint();
-                    return 0;
-                case WM_TIMER:
-                    if (wParam == kShowTimer) self->OnShowTimer();
-                    return 0;
-                case WM_DESTROY:
-                    self->m_caption->Detach();
-                    DeleteObject(self->m_brush);
-                    PostQuitMessage(0);
-                    return 0;
+        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        try {
+            return self->HandleMessage(hwnd, message, wParam, lParam);
+        } catch (...) {
+            // A failing handler must not take the demo down; the message gets
+            // the system's own answer.
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+    }
+
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_COMMAND:
+                OnCommand(LOWORD(wParam));
+                return 0;
+            case WM_ERASEBKGND: {
+                RECT r{};
+                GetClientRect(hwnd, &r);
+                FillRect(reinterpret_cast<HDC>(wParam), &r, m_brush);
+                return 1;
             }
+            case WM_PAINT:
+                OnPaint();
+                return 0;
+            case WM_TIMER:
+                if (wParam == kShowTimer) OnShowTimer();
+                return 0;
+            case WM_DESTROY:
+                m_caption->Detach();
+                DeleteObject(m_brush);
+                PostQuitMessage(0);
+                return 0;
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -193,8 +212,9 @@ private:
         info.dwTypeData = text;
         info.cch = sizeof text - 1;
         GetMenuItemInfoA(menu, id, FALSE, &info);
-        m_last = "Chosen: " + std::string(text);
-        if (const size_t tab = m_last.find('\t'); tab != std::string::npos) m_last.resize(tab);
+        std::string name(text);
+        if (const size_t tab = name.find('\t'); tab != std::string::npos) name.resize(tab);
+        m_last = "Chosen: " + WithoutMnemonic(name);
         InvalidateRect(m_hwnd, nullptr, TRUE);
     }
 

@@ -74,15 +74,9 @@ cMenuBar::cMenuBar() : m_fntMenu(std::make_shared<StdFont>()), m_fntSymbol(std::
     m_fntSymbol->Size(m_fntMenu->Size() * 1.2);
 }
 
-cMenuBar::~cMenuBar() {
-    // A running timer outlives its owner in the timer registry: stop it.
-    if (m_cTmr) {
-        try {
-            m_cTmr->Interval(0);
-        } catch (...) {
-        }
-    }
-}
+// The registry and the window still name this bar until it detaches: a bar
+// let go while its window lives must not leave them pointing at freed memory.
+cMenuBar::~cMenuBar() { Detach(); }
 
 void cMenuBar::SetFontAndSymbol(std::shared_ptr<StdFont> fnt) {
     m_fntMenu = std::move(fnt);
@@ -122,7 +116,8 @@ void cMenuBar::Detach() noexcept {
         m_cToolbarMenu->DetachWindow();
         m_cToolbarMenu.reset();
     }
-    // A detached bar has nothing to poll for.
+    // A detached bar has nothing to poll for (and a running timer would
+    // outlive it in the timer registry).
     if (m_cTmr) {
         try {
             m_cTmr->Interval(0);
@@ -282,7 +277,15 @@ void cMenuBar::CheckMouseOver() {
 
 void cMenuBar::m_cTmr_ThatTime() { CheckMouseOver(); }
 
+bool cMenuBar::Tracking() const noexcept { return m_cToolbarMenu && m_cToolbarMenu->Tracking(); }
+
+bool cMenuBar::PopupShowing() const noexcept { return Tracking() || !m_tItems.empty(); }
+
 void cMenuBar::OpenPopup(int index) {
+    // A popup already open (ours, or one the application opened) keeps its
+    // loop and its owner-drawn items: no second loop could start, and the
+    // restore after it would take the items from the popup on show.
+    if (PopupShowing()) return;
     if (m_cTmr) m_cTmr->Interval(0);
     // The tracker may go (a Detach from inside the loop): keep it for the call.
     if (const std::shared_ptr<cToolbarMenu> tracker = m_cToolbarMenu) tracker->TrackPopup(index);
@@ -309,9 +312,12 @@ bool cMenuBar::AcceleratorKey(int vKey) {
         if (text.empty() || !popup) continue;
         const std::string m = MnemonicOf(text);
         if (m.empty() || m != std::string(1, static_cast<char>(vKey))) continue;
+        result = true;
+        // The key that opened a popup can reach the keyboard hook again from
+        // inside the popup's loop: it is taken, and changes nothing.
+        if (PopupShowing()) continue;
         PressItem(barIndex, true);
         OpenPopup(m_iDownOn);
-        result = true;
     }
     return result;
 }

@@ -32,6 +32,7 @@ public:
     using OleColor = std::uint32_t;
 
     cMenuBar();
+    // Detaches.
     ~cMenuBar() override;
     cMenuBar(const cMenuBar&) = delete;
     cMenuBar& operator=(const cMenuBar&) = delete;
@@ -62,7 +63,8 @@ public:
     HFONT hMenuFont() { return m_fntMenu->Handle(); }
     HFONT hSymbolFont() { return m_fntSymbol->Handle(); }
     // Opens the popup of every top-level entry whose mnemonic is vKey, one
-    // after the other; true when there was one.
+    // after the other; true when there was one. While a popup of the window
+    // is on show it opens nothing and changes nothing.
     bool AcceleratorKey(int vKey);
     int ItemUnderCursor() const;
     int ItemFromPoint(POINT screen) const;
@@ -96,6 +98,11 @@ public:
     // The pointer poll's interval, 0 while it is stopped or not yet made.
     std::int32_t PollInterval() const noexcept { return m_cTmr ? m_cTmr->Interval() : 0; }
     cToolbarMenu* Tracker() const noexcept { return m_cToolbarMenu.get(); }
+    // A popup loop of this bar is running.
+    bool Tracking() const noexcept;
+    // A popup of the window is on show: this bar's, or one whose items it
+    // has prepared (records live until the end of the popup's loop).
+    bool PopupShowing() const noexcept;
 
     // An OLE colour as RGB; -1 (CLR_INVALID) when it cannot be translated.
     static COLORREF TranslateColor(OleColor oColor) noexcept;

@@ -81,9 +81,16 @@ bool Saw(const TestWindow& window, size_t from, UINT message, const POINT* at) {
     return false;
 }
 
+void MoveAnew(POINT screen) {
+    POINT now{};
+    GetCursorPos(&now);
+    if (now.x == screen.x && now.y == screen.y) SyntheticInput::Move({screen.x + 1, screen.y});
+    SyntheticInput::Move(screen);
+}
+
 void MoveAndWait(const TestWindow& window, POINT screen) {
     const size_t from = window.seen.size();
-    SyntheticInput::Move(screen);
+    MoveAnew(screen);
     RECT r{};
     GetWindowRect(window.hwnd(), &r);
     bool arrived = false;

@@ -45,7 +45,10 @@ struct SkinnedWindow {
 // True once the window's own procedure has seen `message` since entry `from`
 // of its record, at the screen point `*at` when one is given.
 bool Saw(const TestWindow& window, size_t from, UINT message, const POINT* at = nullptr);
-// Moves the pointer and waits until the window has seen it arrive there (a
+// Moves the pointer to `screen`, first a pixel aside when it is there
+// already (the system reports no move that goes nowhere).
+void MoveAnew(POINT screen);
+// Moves the pointer anew and waits until the window has seen it arrive there (a
 // point off the window: until the system has the pointer there).
 void MoveAndWait(const TestWindow& window, POINT screen);
 // Releases the left button and waits until the window has seen it (off the

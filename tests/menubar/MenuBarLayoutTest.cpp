@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "MenuWindow.h"
-#include "tests/support/SyntheticInput.h"
 
 namespace {
 
@@ -85,7 +84,7 @@ TEST(MenuBarLayout, HitTestingAgreesWithTheDrawnBoxes) {
     EXPECT_EQ(bar.ItemFromPoint(w.Screen(kLeftEnd + 5, 30)), 0);
     EXPECT_EQ(bar.ItemFromPoint(w.Screen(kLeftEnd + 8, kCapH + 20)), 0);
 
-    SyntheticInput::MoveTo(w.ItemCenter(3));
+    MoveAndWait(w.window, w.ItemCenter(3));
     EXPECT_EQ(bar.ItemUnderCursor(), 3);
 }
 
@@ -156,7 +155,7 @@ TEST(MenuBarHookup, DetachGivesTheMenuBackAndReattachStartsAFreshBar) {
     HMENU menu = StandardMenu();
     MenuWindow w(menu);
     // The frame controller takes the menu off the window at the next WM_SETCURSOR.
-    SyntheticInput::MoveTo(w.Screen(250, 150));
+    MoveAndWait(w.window, w.Screen(250, 150));
     EXPECT_EQ(GetMenu(w.hwnd()), nullptr);
 
     const std::shared_ptr<cMenuBar> first = w.caption->MenuBar();
@@ -170,9 +169,9 @@ TEST(MenuBarHookup, DetachGivesTheMenuBackAndReattachStartsAFreshBar) {
     EXPECT_EQ(w.bar().ItemCount(), 4);
 
     // The first bar no longer answers the window's messages.
-    SyntheticInput::MoveTo(w.ItemCenter(2));
-    EXPECT_EQ(first->HotItem(), 0);
+    MoveAndWait(w.window, w.ItemCenter(2));
     EXPECT_EQ(w.bar().HotItem(), 2);
+    EXPECT_EQ(first->HotItem(), 0);
 
     w.caption->Detach();
     EXPECT_EQ(GetMenu(w.hwnd()), menu);

@@ -1,8 +1,12 @@
-// A thousand popup loops leave no GDI object, hook, timer or property behind.
+// A thousand popup loops leave no GDI object, hook, timer or property behind,
+// and a skin let go of while its window lives leaves nothing that still
+// points at it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include "plumbing/MTimer.h"
 #include "tests/support/GdiObjectCount.h"
 #include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
 
@@ -49,12 +54,12 @@ TEST(MenuBarResources, AThousandPopupLoopsLeaveNothingBehind) {
         EXPECT_TRUE(w.bar().AcceleratorKey(mnemonics[i % 4])) << i;
     };
     for (int i = 0; i < 8; ++i) loop(i);  // surfaces and fonts reach their working size
-    SyntheticInput::Pump(30);
+    DispatchPending();
     const unsigned long before = GdiObjectCount();
     const size_t opened = w.PopupsOpened().size();
 
     for (int i = 0; i < 1000; ++i) loop(i);
-    SyntheticInput::Pump(30);
+    DispatchPending();
     KillTimer(nullptr, ender);
     EXPECT_EQ(GdiObjectCount(), before);
     EXPECT_GE(w.PopupsOpened().size() - opened, 1500u);  // 1000 popups and 500 switches
@@ -64,11 +69,65 @@ TEST(MenuBarResources, AThousandPopupLoopsLeaveNothingBehind) {
     EXPECT_EQ(AllTexts(menu), texts);
 
     // The poll runs after a popup until the window lets the bar go.
-    SyntheticInput::MoveTo(w.ItemCenter(2));
+    MoveAnew(w.ItemCenter(2));
+    EXPECT_TRUE(WaitUntil([&] { return w.bar().HotItem() == 2; }));
     EXPECT_EQ(w.bar().PollInterval(), 50);
     w.caption->Detach();
     EXPECT_EQ(MTimer::RunningCount(), 0);
     EXPECT_EQ(mDeclares::KeyboardHook(), nullptr);
     EXPECT_EQ(PropertyCount(w.hwnd()), propertiesUnskinned);
     EXPECT_EQ(GetMenu(w.hwnd()), menu);
+}
+
+TEST(MenuBarResources, ASkinLetGoOfWhileItsWindowLivesLeavesTheWindowItsOwnProcedure) {
+    HMENU menu = StandardMenu();
+    MenuWindow w(menu);
+    const HWND hwnd = w.hwnd();
+    const int propertiesUnskinned = [] {
+        TestWindow plain;
+        return PropertyCount(plain.hwnd());
+    }();
+    // A popup has been used and the pointer rests on the bar: its poll runs.
+    const UINT_PTR ender = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    EXPECT_TRUE(w.bar().AcceleratorKey('E'));
+    KillTimer(nullptr, ender);
+    const POINT bar = w.ItemCenter(2);
+    MoveAnew(bar);
+    ASSERT_TRUE(WaitUntil([&] { return w.bar().HotItem() == 2 && w.bar().PollInterval() == 50; }));
+
+    // The skin goes without a Detach; its blocks are then handed out again,
+    // filled with garbage.
+    const size_t barBlock = sizeof(cMenuBar);
+    w.caption.reset();
+    std::vector<std::unique_ptr<unsigned char[]>> reused;
+    for (size_t size = 16; size <= 2 * barBlock + 64; size += 8)
+        for (int i = 0; i < 8; ++i) {
+            reused.push_back(std::make_unique<unsigned char[]>(size));
+            std::memset(reused.back().get(), 0xA5, size);
+        }
+
+    EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    EXPECT_EQ(PropertyCount(hwnd), propertiesUnskinned);
+    EXPECT_EQ(MTimer::RunningCount(), 0);
+    EXPECT_EQ(mDeclares::KeyboardHook(), nullptr);
+    EXPECT_EQ(GetMenu(hwnd), menu);  // given back
+
+    const int movesBefore = w.window.CountSeen(WM_MOUSEMOVE);
+    for (int i = 0; i < 1000; ++i) {
+        const LPARAM at = MAKELPARAM(10 + i % 200, 20 + i % 100);
+        SendMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+        SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+        SendMessageW(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+        SendMessageW(hwnd, WM_MENUCHAR, MAKEWPARAM('F', MF_POPUP), reinterpret_cast<LPARAM>(menu));
+        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    EXPECT_EQ(w.window.CountSeen(WM_MOUSEMOVE), movesBefore + 1000);  // all through the window's own procedure
+
+    // Real input where the bar was: a move and a click reach the window's own procedure.
+    MoveAndWait(w.window, {bar.x, bar.y + 60});
+    SyntheticInput::Button(true);
+    ReleaseAndWait(w.window);
+    EXPECT_TRUE(IsWindow(hwnd));
 }

@@ -1,5 +1,8 @@
 #include "MenuWindow.h"
 
+#include <string>
+
+#include "menubar/cToolbarMenu.h"
 #include "tests/support/SyntheticInput.h"
 
 HMENU StandardMenu() {
@@ -38,11 +41,12 @@ MenuWindow::MenuWindow(HMENU menu, int width, int height, const wchar_t* title)
     SetWindowPos(window.hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
     SetForegroundWindow(window.hwnd());
     SendMessageW(window.hwnd(), WM_NCACTIVATE, TRUE, 0);
-    SyntheticInput::Pump(30);
+    DispatchPending();
     Paint();
 }
 
 MenuWindow::~MenuWindow() {
+    if (!caption) return;  // let go of by the test: the skin gave everything back
     if (IsWindow(window.hwnd())) caption->Detach();
     // A menu that was not given back to the window does not go with it.
     if (HMENU menu = caption->MenuBar() ? caption->MenuBar()->hMenu() : nullptr; menu && GetMenu(window.hwnd()) != menu)
@@ -79,9 +83,10 @@ std::vector<HMENU> MenuWindow::PopupsOpened() const {
 
 MenuScript* MenuScript::s_running = nullptr;
 
-MenuScript::MenuScript(std::vector<std::function<void()>> steps, UINT intervalMs) : m_steps(std::move(steps)) {
+MenuScript::MenuScript(std::vector<Step> steps, DWORD deadlineMs)
+    : m_steps(std::move(steps)), m_deadlineMs(deadlineMs), m_since(GetTickCount64()) {
     s_running = this;
-    m_timer = SetTimer(nullptr, 0, intervalMs, Tick);
+    m_timer = SetTimer(nullptr, 0, 10, Tick);
 }
 
 MenuScript::~MenuScript() {
@@ -92,11 +97,55 @@ MenuScript::~MenuScript() {
 void CALLBACK MenuScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
     MenuScript* self = s_running;
     if (!self || id != self->m_timer) return;
-    if (self->Finished()) {
+    if (self->Over()) {
         EndMenu();
         return;
     }
-    self->m_steps[self->m_next++]();
+    Step& step = self->m_steps[self->m_next];
+    if (!step.ready()) {
+        if (GetTickCount64() - self->m_since > self->m_deadlineMs) self->m_stopped = true;
+        return;
+    }
+    ++self->m_next;
+    self->m_since = GetTickCount64();
+    if (step.act) step.act();
+}
+
+HWND VisiblePopup() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND hwnd, LPARAM out) -> BOOL {
+            char name[32] = {};
+            GetClassNameA(hwnd, name, sizeof name);
+            if (std::string(name) == "#32768" && IsWindowVisible(hwnd)) {
+                *reinterpret_cast<HWND*>(out) = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool PopupPainted() {
+    const HWND popup = VisiblePopup();
+    return popup && !GetUpdateRect(popup, nullptr, FALSE);
+}
+
+bool PopupOpenOn(const cMenuBar& bar, int k) {
+    const cToolbarMenu* tracker = bar.Tracker();
+    return tracker && tracker->State() == cToolbarMenu::kPopupOpen && tracker->Current() == k && PopupPainted();
+}
+
+int Highlighted(HMENU menu) {
+    for (int p = 0; p < GetMenuItemCount(menu); ++p)
+        if (GetMenuState(menu, static_cast<UINT>(p), MF_BYPOSITION) & MF_HILITE) return p;
+    return -1;
+}
+
+void TypeKey(WORD vk) {
+    SyntheticInput::Key(vk, false);
+    SyntheticInput::Key(vk, true);
 }
 
 std::string ItemText(HMENU menu, int pos) {

@@ -57,25 +57,51 @@ struct MenuWindow {
     std::shared_ptr<cOrvelCaption> caption;
 };
 
-// Runs steps one per tick of a thread timer, so they also run inside the
-// modal loop of a popup. Steps only inject input or look: pumping would take
-// the popup loop's messages. After the last step every tick ends any menu
-// still open, so a test that goes wrong fails instead of hanging.
+// Runs steps inside the modal loop of a popup, from a thread timer (whose
+// ticks are dispatched there too). Each step waits until its condition holds
+// and then acts; steps only inject input or look, since pumping would take
+// the popup loop's messages. A condition that does not hold within the
+// deadline stops the script. After the last step, or once stopped, every
+// tick ends any menu still open, so a test that goes wrong fails instead of
+// hanging.
 class MenuScript {
 public:
-    explicit MenuScript(std::vector<std::function<void()>> steps, UINT intervalMs = 80);
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit MenuScript(std::vector<Step> steps, DWORD deadlineMs = 5000);
     ~MenuScript();
     MenuScript(const MenuScript&) = delete;
     MenuScript& operator=(const MenuScript&) = delete;
+    // Every step ran.
     bool Finished() const { return m_next >= m_steps.size(); }
+    // Finished, or stopped at a condition that never held.
+    bool Over() const { return Finished() || m_stopped; }
+    // The first step whose condition never held (0-based), or -1.
+    int Missed() const { return m_stopped ? static_cast<int>(m_next) : -1; }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     static MenuScript* s_running;
-    std::vector<std::function<void()>> m_steps;
+    std::vector<Step> m_steps;
     size_t m_next = 0;
+    bool m_stopped = false;
+    DWORD m_deadlineMs;
+    ULONGLONG m_since;
     UINT_PTR m_timer = 0;
 };
+
+// The popup menu window on show, or 0.
+HWND VisiblePopup();
+// A popup is on show and fully painted.
+bool PopupPainted();
+// Bar item k's popup is open and shown.
+bool PopupOpenOn(const cMenuBar& bar, int k);
+// Position of the highlighted item of `menu`, or -1.
+int Highlighted(HMENU menu);
+// Injects a key's press and release.
+void TypeKey(WORD vk);
 
 // The text of item `pos` of `menu`, read in full.
 std::string ItemText(HMENU menu, int pos);

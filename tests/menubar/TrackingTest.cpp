@@ -5,28 +5,78 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "MenuWindow.h"
 #include "menubar/cToolbarMenu.h"
 #include "ncframe/mDeclares.h"
 #include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
 
-// Presses and releases on bar item k; the popup loop runs inside the pump.
-void ClickItem(const MenuWindow& w, int k) {
-    SyntheticInput::MoveTo(w.ItemCenter(k));
-    SyntheticInput::Button(true);
-    SyntheticInput::Button(false);
-    SyntheticInput::Pump(100);
+// Moves the pointer onto bar item k and waits until the bar has it hot.
+void PointAt(const MenuWindow& w, int k) {
+    MoveAnew(w.ItemCenter(k));
+    EXPECT_TRUE(WaitUntil([&] { return w.bar().HotItem() == k; })) << "item " << k;
 }
 
-std::function<void()> Key(WORD vk) {
-    return [vk] {
-        SyntheticInput::Key(vk, false);
-        SyntheticInput::Key(vk, true);
-    };
+// Presses and releases on bar item k and waits until the script has run
+// (the popup loop runs inside the wait) and the loop is over.
+void ClickItem(const MenuWindow& w, int k, const MenuScript& script) {
+    PointAt(w, k);
+    SyntheticInput::Button(true);
+    SyntheticInput::Button(false);
+    EXPECT_TRUE(WaitUntil([&] { return script.Over() && !w.bar().Tracking(); }));
+    EXPECT_EQ(script.Missed(), -1) << "a step's condition never held";
+}
+
+// Alt+letter through the real keyboard hook; waits as ClickItem does, then
+// until the window has seen Alt come up.
+void AltKey(const MenuWindow& w, WORD letter, const MenuScript& script) {
+    SyntheticInput::Key(VK_MENU, false);
+    SyntheticInput::Key(letter, false);
+    EXPECT_TRUE(WaitUntil([&] { return script.Over() && !w.bar().Tracking(); }));
+    EXPECT_EQ(script.Missed(), -1) << "a step's condition never held";
+    const size_t from = w.window.seen.size();
+    SyntheticInput::Key(letter, true);
+    SyntheticInput::Key(VK_MENU, true);
+    EXPECT_TRUE(WaitUntil([&] {
+        for (size_t i = from; i < w.window.seen.size(); ++i)
+            if ((w.window.seen[i].message == WM_SYSKEYUP || w.window.seen[i].message == WM_KEYUP) &&
+                w.window.seen[i].wParam == VK_MENU)
+                return true;
+        return false;
+    }));
+}
+
+MenuScript::Step OpenOn(const MenuWindow& w, int k, std::function<void()> act) {
+    return {[&w, k] { return PopupOpenOn(w.bar(), k); }, std::move(act)};
+}
+
+// The pixels of the popup on show, row by row, from its own window DC (the
+// screen shows them only once the system has flushed them there).
+std::vector<std::uint32_t> PopupPixels() {
+    const HWND popup = VisiblePopup();
+    RECT r{};
+    GetWindowRect(popup, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return {};
+    HDC source = GetWindowDC(popup);
+    HDC dc = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(popup, source);
+    return pixels;
 }
 
 }  // namespace
@@ -34,24 +84,19 @@ std::function<void()> Key(WORD vk) {
 TEST(MenuBarTracking, HotItemFollowsThePointerAndThePollStartsAndStops) {
     MenuWindow w(StandardMenu());
     cMenuBar& bar = w.bar();
-    SyntheticInput::MoveTo(w.ItemCenter(2));
-    EXPECT_EQ(bar.HotItem(), 2);
+    PointAt(w, 2);
     EXPECT_EQ(bar.PollInterval(), 50);
-    SyntheticInput::MoveTo(w.ItemCenter(3));
-    EXPECT_EQ(bar.HotItem(), 3);
+    PointAt(w, 3);
 
     // Into the client area: the move itself clears the item and stops the poll.
-    SyntheticInput::MoveTo(w.Screen(250, 150));
+    MoveAndWait(w.window, w.Screen(250, 150));
     EXPECT_EQ(bar.HotItem(), 0);
     EXPECT_EQ(bar.PollInterval(), 0);
 
     // Onto the title, where the window gets no client mouse message: the poll clears it.
-    SyntheticInput::MoveTo(w.ItemCenter(1));
-    EXPECT_EQ(bar.HotItem(), 1);
-    SyntheticInput::MoveTo(w.Screen(250, 10));
-    SyntheticInput::Pump(200);
-    EXPECT_EQ(bar.HotItem(), 0);
-    EXPECT_EQ(bar.PollInterval(), 0);
+    PointAt(w, 1);
+    SyntheticInput::Move(w.Screen(250, 10));
+    EXPECT_TRUE(WaitUntil([&] { return bar.HotItem() == 0 && bar.PollInterval() == 0; }));
 }
 
 TEST(MenuBarTracking, PressOpensThePopupBelowTheItemAndMnemonicsExecute) {
@@ -60,35 +105,19 @@ TEST(MenuBarTracking, PressOpensThePopupBelowTheItemAndMnemonicsExecute) {
     cMenuBar& bar = w.bar();
     const cToolbarMenu& tracker = *bar.Tracker();
     RECT item{}, popup{};
-    int state = -1, current = -1, down = -1;
+    int down = -1;
     bool hooked = false;
-    MenuScript script({[] {},
-                       [&] {
-                           bar.GetItemScreenRect(1, item);
-                           HWND shown = nullptr;
-                           EnumThreadWindows(
-                               GetCurrentThreadId(),
-                               [](HWND h, LPARAM out) -> BOOL {
-                                   char name[16] = {};
-                                   GetClassNameA(h, name, sizeof name);
-                                   if (std::string(name) == "#32768" && IsWindowVisible(h))
-                                       *reinterpret_cast<HWND*>(out) = h;
-                                   return TRUE;
-                               },
-                               reinterpret_cast<LPARAM>(&shown));
-                           if (shown) GetWindowRect(shown, &popup);
-                           state = tracker.State();
-                           current = tracker.Current();
-                           down = bar.DownItem();
-                           hooked = mDeclares::MsgHook() != nullptr;
-                       },
-                       Key('X')});  // "E&xit": found by its mnemonic and carried out
-    ClickItem(w, 1);
-    EXPECT_TRUE(script.Finished());
+    MenuScript script({OpenOn(w, 1,
+                              [&] {
+                                  bar.GetItemScreenRect(1, item);
+                                  GetWindowRect(VisiblePopup(), &popup);
+                                  down = bar.DownItem();
+                                  hooked = mDeclares::MsgHook() != nullptr;
+                                  TypeKey('X');  // "E&xit": found by its mnemonic and carried out
+                              })});
+    ClickItem(w, 1, script);
     EXPECT_EQ(popup.left, item.left);
     EXPECT_EQ(popup.top, item.bottom);
-    EXPECT_EQ(state, cToolbarMenu::kPopupOpen);
-    EXPECT_EQ(current, 1);
     EXPECT_EQ(down, 1);
     EXPECT_TRUE(hooked);
     EXPECT_EQ(w.PopupsOpened(), std::vector<HMENU>{GetSubMenu(menu, 0)});
@@ -101,39 +130,32 @@ TEST(MenuBarTracking, PressOpensThePopupBelowTheItemAndMnemonicsExecute) {
     // After the popup: the loop is over, nothing pressed or hot, no hook,
     // every item back as it was.
     EXPECT_EQ(tracker.State(), cToolbarMenu::kIdle);
-    EXPECT_FALSE(tracker.Tracking());
     EXPECT_EQ(bar.DownItem(), -1);
     EXPECT_EQ(mDeclares::MsgHook(), nullptr);
     EXPECT_EQ(bar.ItemRecordCount(), 0);
     EXPECT_EQ(ItemText(GetSubMenu(menu, 0), 3), "E&xit");
 
     // Once a popup has been used the poll keeps running off the bar...
-    SyntheticInput::MoveTo(w.Screen(250, 150));
+    MoveAndWait(w.window, w.Screen(250, 150));
     EXPECT_EQ(bar.PollInterval(), 50);
     // ...until a press away from the bar.
-    SyntheticInput::LeftDown();
-    SyntheticInput::LeftUp();
+    SyntheticInput::Button(true);
+    ReleaseAndWait(w.window);
     EXPECT_EQ(bar.DownItem(), 0);
-    SyntheticInput::MoveTo(w.Screen(260, 160));
+    MoveAndWait(w.window, w.Screen(260, 160));
     EXPECT_EQ(bar.PollInterval(), 0);
 }
 
 TEST(MenuBarTracking, LeftAndRightMoveBetweenBarItemsAndWrap) {
     MenuWindow w(StandardMenu());
-    const cToolbarMenu& tracker = *w.bar().Tracker();
-    std::vector<int> visited;
-    auto look = [&] { visited.push_back(tracker.Current()); };
-    auto then = [&](WORD vk) {
-        return [&, vk] {
-            look();
-            Key(vk)();
-        };
-    };
-    MenuScript script({[] {}, then(VK_RIGHT), then(VK_RIGHT), then(VK_RIGHT), then(VK_RIGHT), then(VK_LEFT),
-                       then(VK_LEFT), then(VK_ESCAPE)});
-    ClickItem(w, 1);
+    // Each step waits for the popup of the item the previous key led to.
+    const int items[] = {1, 2, 3, 4, 1, 4, 3};
+    const WORD keys[] = {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_LEFT, VK_ESCAPE};
+    std::vector<MenuScript::Step> steps;
+    for (size_t i = 0; i < std::size(items); ++i) steps.push_back(OpenOn(w, items[i], [vk = keys[i]] { TypeKey(vk); }));
+    MenuScript script(std::move(steps));
+    ClickItem(w, 1, script);
     EXPECT_TRUE(script.Finished());
-    EXPECT_EQ(visited, (std::vector<int>{1, 2, 3, 4, 1, 4, 3}));
 }
 
 TEST(MenuBarTracking, KeysInsideSubmenusAreLeftToThePopupLoop) {
@@ -141,62 +163,68 @@ TEST(MenuBarTracking, KeysInsideSubmenusAreLeftToThePopupLoop) {
     MenuWindow w(menu);
     const cToolbarMenu& tracker = *w.bar().Tracker();
     HMENU edit = GetSubMenu(menu, 1), options = GetSubMenu(edit, 3);
-    std::vector<int> visited;
     bool rightMovesOverOptions = true, leftMovesInOptions = true, rightMovesOverUndo = false;
-    // Down until "&Options" (a submenu item) is selected, then into it and back.
-    auto downToOptions = [&] {
-        if (!(GetMenuState(edit, 3, MF_BYPOSITION) & MF_HILITE)) Key(VK_DOWN)();
-    };
-    MenuScript script({[] {}, Key(VK_DOWN),
-                       [&] {
-                           // A command's identifier is no position: 3 does not make it the submenu item.
-                           rightMovesOverUndo = (GetMenuState(edit, 0, MF_BYPOSITION) & MF_HILITE) && tracker.RightMoves();
-                       },
-                       downToOptions, downToOptions, downToOptions, downToOptions,
-                       [&] {
-                           rightMovesOverOptions = tracker.RightMoves();
-                           Key(VK_RIGHT)();  // opens the cascaded submenu
-                       },
-                       [&] {
-                           leftMovesInOptions = tracker.LeftMoves();
-                           visited.push_back(tracker.Current());
-                           Key(VK_LEFT)();  // closes it again
-                       },
-                       [&] {
-                           visited.push_back(tracker.Current());
-                           Key(VK_ESCAPE)();
-                       }});
-    ClickItem(w, 2);
-    EXPECT_TRUE(script.Finished());
+    int current[2] = {};
+    int last = -1;
+    // Down until "&Options" (a submenu item) is selected: each step waits for
+    // the highlight to move.
+    const MenuScript::Step downToOptions{[&] { return Highlighted(edit) != last || last == 3; },
+                                         [&] {
+                                             last = Highlighted(edit);
+                                             if (last != 3) TypeKey(VK_DOWN);
+                                         }};
+    MenuScript script({OpenOn(w, 2, [] { TypeKey(VK_DOWN); }),
+                       {[&] { return Highlighted(edit) == 0; },
+                        [&] {
+                            // A command's identifier is no position: 3 does not make it the submenu item.
+                            rightMovesOverUndo = tracker.RightMoves();
+                            last = 0;
+                            TypeKey(VK_DOWN);
+                        }},
+                       downToOptions, downToOptions, downToOptions,
+                       {[&] { return Highlighted(edit) == 3; },
+                        [&] {
+                            rightMovesOverOptions = tracker.RightMoves();
+                            TypeKey(VK_RIGHT);  // opens the cascaded submenu
+                        }},
+                       {[&] { return Highlighted(options) == 0; },
+                        [&] {
+                            leftMovesInOptions = tracker.LeftMoves();
+                            current[0] = tracker.Current();
+                            TypeKey(VK_LEFT);  // closes it again
+                        }},
+                       // Closed again, and only the submenu: its own item is still selected.
+                       {[&] { return Highlighted(options) == -1 && Highlighted(edit) == 3; },
+                        [&] {
+                            current[1] = tracker.Current();
+                            TypeKey(VK_ESCAPE);
+                        }}});
+    ClickItem(w, 2, script);
     EXPECT_TRUE(rightMovesOverUndo);
     EXPECT_FALSE(rightMovesOverOptions);
     EXPECT_FALSE(leftMovesInOptions);
-    EXPECT_EQ(visited, (std::vector<int>{2, 2}));
+    EXPECT_EQ(current[0], 2);
+    EXPECT_EQ(current[1], 2);
     const std::vector<HMENU> opened = w.PopupsOpened();
     EXPECT_NE(std::find(opened.begin(), opened.end(), options), opened.end());
 }
 
 TEST(MenuBarTracking, PointerSwitchesItemsAndAPressOnTheOpenItemIsSwallowed) {
     MenuWindow w(StandardMenu());
-    const cToolbarMenu& tracker = *w.bar().Tracker();
-    std::vector<int> visited;
-    auto look = [&] { visited.push_back(tracker.Current()); };
-    MenuScript script({[] {}, [&] { SyntheticInput::Move(w.ItemCenter(3)); }, [&] {
-                           look();
-                           SyntheticInput::Button(true);  // on the open item's own entry
-                       },
-                       [&] {
-                           SyntheticInput::Button(false);
-                           look();
-                           SyntheticInput::Move(w.ItemCenter(4));
-                       },
-                       [&] {
-                           look();
-                           Key(VK_ESCAPE)();
-                       }});
-    ClickItem(w, 1);
+    // The press and release on the open item's own entry come before the
+    // move to item 4: the switch to 4 shows that the popup loop had them and
+    // that the popup stayed open.
+    MenuScript script({OpenOn(w, 1, [&] { SyntheticInput::Move(w.ItemCenter(3)); }),
+                       OpenOn(w, 3,
+                              [&] {
+                                  SyntheticInput::Button(true);
+                                  SyntheticInput::Button(false);
+                                  SyntheticInput::Move(w.ItemCenter(4));
+                              }),
+                       OpenOn(w, 4, [] { TypeKey(VK_ESCAPE); })});
+    ClickItem(w, 1, script);
     EXPECT_TRUE(script.Finished());
-    EXPECT_EQ(visited, (std::vector<int>{3, 3, 4}));
+    EXPECT_EQ(w.PopupsOpened().size(), 3u);  // 1, 3, 4: the press closed nothing
 }
 
 TEST(MenuBarTracking, AltMnemonicOpensEveryMatchingEntryThroughTheKeyboardHook) {
@@ -209,28 +237,54 @@ TEST(MenuBarTracking, AltMnemonicOpensEveryMatchingEntryThroughTheKeyboardHook) 
     MenuWindow w(top.menu);
     w.window.swallowSysCommands = true;  // Alt's release must not start the system's menu mode
     ASSERT_EQ(w.bar().ItemCount(), 3);
-    std::vector<int> current;
-    const cToolbarMenu& tracker = *w.bar().Tracker();
-    MenuScript script({[] {},
-                       [&] {
-                           current.push_back(tracker.Current());
-                           Key(VK_ESCAPE)();
-                       },
-                       [&] {
-                           current.push_back(tracker.Current());
-                           Key(VK_ESCAPE)();
-                       }});
-    SyntheticInput::Key(VK_MENU, false);
-    SyntheticInput::Key('F', false);
-    SyntheticInput::Pump(400);
-    SyntheticInput::Key('F', true);
-    SyntheticInput::Key(VK_MENU, true);
-    SyntheticInput::Pump(50);
-    EXPECT_TRUE(script.Finished());
-    EXPECT_EQ(current, (std::vector<int>{1, 3}));
+    MenuScript script({OpenOn(w, 1, [] { TypeKey(VK_ESCAPE); }), OpenOn(w, 3, [] { TypeKey(VK_ESCAPE); })});
+    AltKey(w, 'F', script);
     EXPECT_EQ(w.PopupsOpened(), (std::vector<HMENU>{file.menu, format.menu}));
 
     // A top-level command's mnemonic opens nothing and is not used.
     EXPECT_FALSE(w.bar().AcceleratorKey('R'));
     EXPECT_EQ(w.PopupsOpened().size(), 2u);
+}
+
+TEST(MenuBarTracking, AltMnemonicPopupIsDrawnExactlyAsAClickedOne) {
+    HMENU menu = StandardMenu();
+    MenuWindow w(menu);
+    w.window.swallowSysCommands = true;
+    HMENU file = GetSubMenu(menu, 0);
+    // "&New" highlighted and left again, "&Open..." highlighted.
+    auto highlightSecond = [&](std::vector<std::uint32_t>& pixels) {
+        return std::vector<MenuScript::Step>{{[&] { return Highlighted(file) == 0; }, [] { TypeKey(VK_DOWN); }},
+                                             {[&] { return Highlighted(file) == 1; },
+                                              [&] {
+                                                  pixels = PopupPixels();
+                                                  TypeKey(VK_ESCAPE);
+                                              }}};
+    };
+    std::vector<std::uint32_t> clicked, typed;
+    {
+        std::vector<MenuScript::Step> steps{OpenOn(w, 1, [] { TypeKey(VK_DOWN); })};
+        for (auto& step : highlightSecond(clicked)) steps.push_back(step);
+        MenuScript script(std::move(steps));
+        ClickItem(w, 1, script);
+    }
+    // The key that opened the popup reaches the hook again while it shows:
+    // it is taken, and the items stay owner-drawn.
+    LRESULT again = 0;
+    int records = 0;
+    {
+        std::vector<MenuScript::Step> steps{OpenOn(w, 1, [&] {
+            again = mDeclares::KeyboardProc(HC_ACTION, 'F', 1 | (1 << 29));
+            records = w.bar().ItemRecordCount();
+            TypeKey(VK_DOWN);
+        })};
+        for (auto& step : highlightSecond(typed)) steps.push_back(step);
+        MenuScript script(std::move(steps));
+        AltKey(w, 'F', script);
+    }
+    EXPECT_EQ(again, 1);
+    EXPECT_EQ(records, GetMenuItemCount(file));
+    ASSERT_FALSE(clicked.empty());
+    EXPECT_TRUE(typed == clicked) << "the popup opened with Alt+F is drawn differently";
+    EXPECT_EQ(w.PopupsOpened(), (std::vector<HMENU>{file, file}));
+    EXPECT_EQ(w.bar().ItemRecordCount(), 0);
 }
