@@ -240,7 +240,7 @@ private:
         // pointer moves come from a thread timer, which also ticks inside
         // the popup loop.
         s_popupPoint = {r.left + 40, r.bottom + 65};  // "Copy" in the Edit popup
-        SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR id, DWORD) {
+        SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR id, DWORD) noexcept {
             KillTimer(nullptr, id);
             SetCursorPos(s_popupPoint.x, s_popupPoint.y);
         });
