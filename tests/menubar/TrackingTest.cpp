@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -43,11 +44,10 @@ void AltKey(const MenuWindow& w, WORD letter, const MenuScript& script) {
     SyntheticInput::Key(letter, true);
     SyntheticInput::Key(VK_MENU, true);
     EXPECT_TRUE(WaitUntil([&] {
-        for (size_t i = from; i < w.window.seen.size(); ++i)
-            if ((w.window.seen[i].message == WM_SYSKEYUP || w.window.seen[i].message == WM_KEYUP) &&
-                w.window.seen[i].wParam == VK_MENU)
-                return true;
-        return false;
+        const auto& seen = w.window.seen;
+        return std::any_of(seen.begin() + static_cast<std::ptrdiff_t>(from), seen.end(), [](const TestWindow::Seen& s) {
+            return (s.message == WM_SYSKEYUP || s.message == WM_KEYUP) && s.wParam == VK_MENU;
+        });
     }));
 }
 
