@@ -192,6 +192,54 @@ DispatchCopy* CountChange() noexcept {
     return copy;
 }
 
+// What attach and detach need of the record: the window's attach count and
+// the clients of one message. Read from this thread's copy when it holds the
+// whole window in step (the shared procedure still installed shows that the
+// handle was not reused since), otherwise from the properties. Valid until
+// the registrations change.
+class RecordOfMessage {
+public:
+    RecordOfMessage(HWND hwnd, UINT iMsg) noexcept : m_hwnd(hwnd), m_msg(iMsg) {
+        if (DispatchCopy* copy = CopyInStep()) {
+            const auto window = copy->windows.find(hwnd);
+            if (window != copy->windows.end() && window->second.complete &&
+                GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SharedWindowProc)) {
+                static const std::vector<LONG_PTR> none;
+                m_copied = &none;
+                for (const auto& [message, clients] : window->second.messages) {
+                    attachCount += static_cast<int>(clients.size());
+                    if (message == iMsg) m_copied = &clients;
+                }
+                clientCount = static_cast<int>(m_copied->size());
+                return;
+            }
+        }
+        attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
+        clientCount = ReadCount(hwnd, ClientCountKey(hwnd, iMsg));
+    }
+
+    // The client in a 1-based slot.
+    LONG_PTR Client(int index) const noexcept {
+        if (m_copied) return (*m_copied)[static_cast<std::size_t>(index) - 1];
+        return Read(m_hwnd, SlotKey(m_hwnd, m_msg, index));
+    }
+    // The 1-based slot holding `client`, or 0.
+    int Find(LONG_PTR client) const noexcept {
+        for (int index = 1; index <= clientCount; ++index) {
+            if (Client(index) == client) return index;
+        }
+        return 0;
+    }
+
+    int attachCount = 0;
+    int clientCount = 0;
+
+private:
+    HWND m_hwnd;
+    UINT m_msg;
+    const std::vector<LONG_PTR>* m_copied = nullptr;
+};
+
 LRESULT CallPrevious(WNDPROC previous, HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     // Without a recorded procedure the window still gets the default answers.
     if (!previous) return DefWindowProcA(hwnd, iMsg, wParam, lParam);
@@ -211,11 +259,12 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
     if (processId != GetCurrentProcessId()) Raise(kErrExternalWindow, "Can't modify external window");
 
     const LONG_PTR client = ObjPtr(&iwp);
+    const RecordOfMessage record(hwnd, iMsg);
     // Known before anything is written, so a refused attach leaves the
     // window's attach count as it was.
-    const bool alreadyRegistered = FindSlot(hwnd, iMsg, client) != 0;
+    const bool alreadyRegistered = record.Find(client) != 0;
 
-    const int attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
+    const int attachCount = record.attachCount;
     LONG_PTR previous = 0;
     if (attachCount == 0) {
         previous = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SharedWindowProc));
@@ -233,7 +282,7 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
     }
 
     const PropertyKey countKey = ClientCountKey(hwnd, iMsg);
-    const int clientCount = ReadCount(hwnd, countKey);
+    const int clientCount = record.clientCount;
     Write(hwnd, countKey, clientCount + 1);
     Write(hwnd, SlotKey(hwnd, iMsg, clientCount + 1), client);
 
@@ -262,10 +311,11 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
 
 void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
     const LONG_PTR client = ObjPtr(&iwp);
-    const int slot = FindSlot(hwnd, iMsg, client);
+    const RecordOfMessage record(hwnd, iMsg);
+    const int slot = record.Find(client);
     if (slot == 0) return;  // not registered: nothing to undo
 
-    const int attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
+    const int attachCount = record.attachCount;
     if (attachCount <= 1) {
         // The window's last registration: put its own procedure back.
         const LONG_PTR previous = Read(hwnd, PreviousProcKey(hwnd));
@@ -278,9 +328,9 @@ void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
 
     // Close the gap, keeping the order of the others.
     const PropertyKey countKey = ClientCountKey(hwnd, iMsg);
-    const int clientCount = ReadCount(hwnd, countKey);
+    const int clientCount = record.clientCount;
     for (int index = slot; index < clientCount; ++index) {
-        Write(hwnd, SlotKey(hwnd, iMsg, index), Read(hwnd, SlotKey(hwnd, iMsg, index + 1)));
+        Write(hwnd, SlotKey(hwnd, iMsg, index), record.Client(index + 1));
     }
     Remove(hwnd, SlotKey(hwnd, iMsg, clientCount));
     // A count of 0 is removed rather than stored: every key goes with the
