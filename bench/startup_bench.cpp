@@ -124,7 +124,7 @@ struct Look {
 };
 
 struct Program {
-    const char* name;
+    std::string name;  // the file name, for the report
     std::wstring path;
     Look look;
     std::vector<double> seconds;
@@ -191,7 +191,7 @@ void LearnLook(Program& program) {
     for (const double deadline = Now() + kDeadlineSeconds; !hwnd && Now() < deadline; Sleep(10))
         hwnd = WindowOf(running.process.dwProcessId);
     if (!hwnd) {
-        std::fprintf(stderr, "%s: no window appeared\n", program.name);
+        std::fprintf(stderr, "%s: no window appeared\n", program.name.c_str());
         std::exit(1);
     }
     GetWindowRect(hwnd, &program.look.rect);
@@ -222,7 +222,7 @@ double TimeFirstPaint(Program& program) {
     // The previous window must be gone from the screen first.
     for (const double deadline = Now() + kDeadlineSeconds; program.look.Matches(area.Capture()); Sleep(10)) {
         if (Now() > deadline) {
-            std::fprintf(stderr, "%s: the screen already shows the window\n", program.name);
+            std::fprintf(stderr, "%s: the screen already shows the window\n", program.name.c_str());
             std::exit(1);
         }
     }
@@ -239,7 +239,7 @@ double TimeFirstPaint(Program& program) {
             matchedAt = 0;
         }
         if (now > deadline) {
-            std::fprintf(stderr, "%s: never reached its finished look\n", program.name);
+            std::fprintf(stderr, "%s: never reached its finished look\n", program.name.c_str());
             std::exit(1);
         }
     }
@@ -264,14 +264,18 @@ std::wstring Beside(const wchar_t* relative) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     const auto argument = [&](int index, const wchar_t* fallback) {
         if (argc <= index) return Beside(fallback);
         const std::string text = argv[index];
         return std::wstring(text.begin(), text.end());
     };
-    Program programs[] = {{"torvane.exe", argument(2, L"..\\app\\torvane.exe"), {}, {}},
-                          {"bare_window.exe", argument(3, L"bare_window.exe"), {}, {}}};
+    Program programs[] = {{"", argument(2, L"..\\app\\torvane.exe"), {}, {}},
+                          {"", argument(3, L"bare_window.exe"), {}, {}}};
+    for (Program& program : programs) {
+        const std::wstring file = program.path.substr(program.path.find_last_of(L"\\/") + 1);
+        program.name.assign(file.begin(), file.end());  // ASCII names
+    }
 
     for (Program& program : programs) LearnLook(program);
     for (int run = 0; run < runs; ++run) {
@@ -281,10 +285,10 @@ int main(int argc, char** argv) {
     for (const Program& program : programs) {
         const auto [fastest, slowest] = std::minmax_element(program.seconds.begin(), program.seconds.end());
         std::printf("%-16s median %6.1f ms  (fastest %6.1f, slowest %6.1f, %d runs)  peak memory %6.1f MB\n",
-                    program.name, Median(program.seconds) * 1000, *fastest * 1000, *slowest * 1000, runs,
+                    program.name.c_str(), Median(program.seconds) * 1000, *fastest * 1000, *slowest * 1000, runs,
                     static_cast<double>(program.peakMemory) / (1024 * 1024));
     }
-    std::printf("ratio torvane / bare window: %.2f (time), %.2f (memory)\n",
+    std::printf("ratio %s / %s: %.2f (time), %.2f (memory)\n", programs[0].name.c_str(), programs[1].name.c_str(),
                 Median(programs[0].seconds) / Median(programs[1].seconds),
                 static_cast<double>(programs[0].peakMemory) / static_cast<double>(programs[1].peakMemory));
     return 0;

@@ -119,10 +119,10 @@ struct DispatchCopy {
 };
 
 // This thread's copy, made on first use and freed when the thread ends.
-// Held in fibre-local storage rather than a thread_local object: the
-// compiler's emulated thread-local storage runs destructors at the wrong
-// thread's exit. Without memory there is no copy and dispatch reads the
-// properties.
+// Held in fibre-local storage rather than a thread_local object: with
+// mingw's emulated thread-local storage, once a second thread had used and
+// destroyed its own copy, the first thread's next use of its copy hung.
+// Without memory there is no copy and dispatch reads the properties.
 DispatchCopy* ThisThreadsCopy() noexcept {
     static const DWORD slot = FlsAlloc([](void* copy) { delete static_cast<DispatchCopy*>(copy); });
     if (slot == FLS_OUT_OF_INDEXES) return nullptr;
