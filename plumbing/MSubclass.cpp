@@ -1,10 +1,14 @@
 #include "MSubclass.h"
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "ObjectFromPtr.h"
@@ -19,9 +23,10 @@ namespace {
 UINT g_currentMessage = 0;
 WNDPROC g_previousProc = nullptr;
 
-// Counts every change of any registration. A dispatch that sees it unchanged
-// knows its copy of the client list is still exact.
-std::uint64_t g_registrationChanges = 0;
+// Counts every change of any registration, on any thread. A dispatch copy
+// made at another count is out of date, and so is a dispatch's list of
+// clients taken at another count.
+std::atomic<std::uint64_t> g_registrationChanges{0};
 
 // A window property key built from decimal numbers and the letters "C", "#".
 class PropertyKey {
@@ -84,6 +89,157 @@ int FindSlot(HWND hwnd, UINT iMsg, LONG_PTR client) noexcept {
     return 0;
 }
 
+// The clients of a message as its properties hold them, in slot order.
+std::vector<LONG_PTR> ReadClients(HWND hwnd, UINT iMsg) {
+    std::vector<LONG_PTR> clients(static_cast<std::size_t>(ReadCount(hwnd, ClientCountKey(hwnd, iMsg))));
+    for (std::size_t index = 0; index < clients.size(); ++index)
+        clients[index] = Read(hwnd, SlotKey(hwnd, iMsg, static_cast<int>(index) + 1));
+    return clients;
+}
+
+// This thread's copy of the registrations, so that dispatch reads memory
+// instead of window properties (each property read is a round trip to the
+// window server). Attach and detach on this thread edit it along with the
+// properties; a change made on another thread shows as a change count this
+// copy did not make, and the whole copy is dropped and read again, lazily,
+// from the properties.
+struct WindowCopy {
+    WNDPROC previous = nullptr;
+    // Every message of the window is here; otherwise a message missing here
+    // is read from the properties when it first arrives.
+    bool complete = false;
+    // A complete copy holds no empty lists; another may, for messages
+    // already read and found without clients.
+    std::unordered_map<UINT, std::vector<LONG_PTR>> messages;
+};
+
+struct DispatchCopy {
+    std::uint64_t changes = 0;  // the change count the copy is in step with
+    std::unordered_map<HWND, WindowCopy> windows;
+};
+
+// This thread's copy, made on first use and freed when the thread ends.
+// Held in fibre-local storage rather than a thread_local object: with
+// mingw's emulated thread-local storage, once a second thread had used and
+// destroyed its own copy, the first thread's next use of its copy hung.
+// Without memory there is no copy and dispatch reads the properties.
+DispatchCopy* ThisThreadsCopy() noexcept {
+    static const DWORD slot = FlsAlloc([](void* copy) { delete static_cast<DispatchCopy*>(copy); });
+    if (slot == FLS_OUT_OF_INDEXES) return nullptr;
+    auto* copy = static_cast<DispatchCopy*>(FlsGetValue(slot));
+    if (!copy) {
+        copy = new (std::nothrow) DispatchCopy;
+        if (copy && !FlsSetValue(slot, copy)) {
+            delete copy;
+            copy = nullptr;
+        }
+    }
+    return copy;
+}
+
+// This thread's copy, dropped first if another thread changed the registrations.
+DispatchCopy* CopyInStep() noexcept {
+    DispatchCopy* copy = ThisThreadsCopy();
+    if (!copy) return nullptr;
+    const std::uint64_t changes = g_registrationChanges.load(std::memory_order_acquire);
+    if (copy->changes != changes) {
+        copy->windows.clear();
+        copy->changes = changes;
+    }
+    return copy;
+}
+
+// The window's copy, read from its properties if this thread holds none.
+WindowCopy& WindowOf(DispatchCopy& copy, HWND hwnd) {
+    const auto found = copy.windows.find(hwnd);
+    if (found != copy.windows.end()) return found->second;
+    WindowCopy window;
+    window.previous = reinterpret_cast<WNDPROC>(Read(hwnd, PreviousProcKey(hwnd)));
+    return copy.windows.emplace(hwnd, std::move(window)).first->second;
+}
+
+// The clients of a message, or nullptr for none.
+const std::vector<LONG_PTR>* ClientsOf(WindowCopy& window, HWND hwnd, UINT iMsg) {
+    const auto found = window.messages.find(iMsg);
+    if (found != window.messages.end()) return &found->second;
+    if (window.complete) return nullptr;
+    // Kept even when empty, so the properties are asked once.
+    return &window.messages.emplace(iMsg, ReadClients(hwnd, iMsg)).first->second;
+}
+
+// Whether `client` is still registered for the message, from the copy where
+// it can tell.
+bool StillRegistered(HWND hwnd, UINT iMsg, LONG_PTR client) noexcept {
+    if (const DispatchCopy* copy = CopyInStep()) {
+        if (const auto window = copy->windows.find(hwnd); window != copy->windows.end()) {
+            const auto clients = window->second.messages.find(iMsg);
+            if (clients != window->second.messages.end())
+                return std::find(clients->second.begin(), clients->second.end(), client) != clients->second.end();
+            if (window->second.complete) return false;
+        }
+    }
+    return FindSlot(hwnd, iMsg, client) != 0;
+}
+
+// Counts one change of the registrations made by this thread. Gives this
+// thread's copy when it was in step before the change, so the caller edits
+// it the same way; any other copy is dropped on its next use.
+DispatchCopy* CountChange() noexcept {
+    const std::uint64_t before = g_registrationChanges.fetch_add(1, std::memory_order_acq_rel);
+    DispatchCopy* copy = ThisThreadsCopy();
+    if (!copy || copy->changes != before) return nullptr;
+    copy->changes = before + 1;
+    return copy;
+}
+
+// What attach and detach need of the record: the window's attach count and
+// the clients of one message. Read from this thread's copy when it holds the
+// whole window in step (the shared procedure still installed shows that the
+// handle was not reused since), otherwise from the properties. Valid until
+// the registrations change.
+class RecordOfMessage {
+public:
+    RecordOfMessage(HWND hwnd, UINT iMsg) noexcept : m_hwnd(hwnd), m_msg(iMsg) {
+        if (DispatchCopy* copy = CopyInStep()) {
+            const auto window = copy->windows.find(hwnd);
+            if (window != copy->windows.end() && window->second.complete &&
+                GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SharedWindowProc)) {
+                static const std::vector<LONG_PTR> none;
+                m_copied = &none;
+                for (const auto& [message, clients] : window->second.messages) {
+                    attachCount += static_cast<int>(clients.size());
+                    if (message == iMsg) m_copied = &clients;
+                }
+                clientCount = static_cast<int>(m_copied->size());
+                return;
+            }
+        }
+        attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
+        clientCount = ReadCount(hwnd, ClientCountKey(hwnd, iMsg));
+    }
+
+    // The client in a 1-based slot.
+    LONG_PTR Client(int index) const noexcept {
+        if (m_copied) return (*m_copied)[static_cast<std::size_t>(index) - 1];
+        return Read(m_hwnd, SlotKey(m_hwnd, m_msg, index));
+    }
+    // The 1-based slot holding `client`, or 0.
+    int Find(LONG_PTR client) const noexcept {
+        for (int index = 1; index <= clientCount; ++index) {
+            if (Client(index) == client) return index;
+        }
+        return 0;
+    }
+
+    int attachCount = 0;
+    int clientCount = 0;
+
+private:
+    HWND m_hwnd;
+    UINT m_msg;
+    const std::vector<LONG_PTR>* m_copied = nullptr;
+};
+
 LRESULT CallPrevious(WNDPROC previous, HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     // Without a recorded procedure the window still gets the default answers.
     if (!previous) return DefWindowProcA(hwnd, iMsg, wParam, lParam);
@@ -103,14 +259,15 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
     if (processId != GetCurrentProcessId()) Raise(kErrExternalWindow, "Can't modify external window");
 
     const LONG_PTR client = ObjPtr(&iwp);
+    const RecordOfMessage record(hwnd, iMsg);
     // Known before anything is written, so a refused attach leaves the
     // window's attach count as it was.
-    const bool alreadyRegistered = FindSlot(hwnd, iMsg, client) != 0;
+    const bool alreadyRegistered = record.Find(client) != 0;
 
-    const int attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
+    const int attachCount = record.attachCount;
+    LONG_PTR previous = 0;
     if (attachCount == 0) {
-        const LONG_PTR previous =
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SharedWindowProc));
+        previous = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SharedWindowProc));
         if (previous == 0) Raise(kErrCantSubclass, "Can't subclass window");
         if (alreadyRegistered) {
             // Only stale properties can get here; leave the window as it was.
@@ -125,18 +282,40 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
     }
 
     const PropertyKey countKey = ClientCountKey(hwnd, iMsg);
-    const int clientCount = ReadCount(hwnd, countKey);
+    const int clientCount = record.clientCount;
     Write(hwnd, countKey, clientCount + 1);
     Write(hwnd, SlotKey(hwnd, iMsg, clientCount + 1), client);
-    ++g_registrationChanges;
+
+    DispatchCopy* const copy = CountChange();
+    if (!copy) return;
+    try {
+        if (attachCount == 0) {
+            // A new record: whatever the copy held for this handle is gone.
+            WindowCopy& window = copy->windows[hwnd];
+            window = WindowCopy{reinterpret_cast<WNDPROC>(previous), true, {}};
+            window.messages[iMsg].push_back(client);
+        } else if (const auto found = copy->windows.find(hwnd); found != copy->windows.end()) {
+            WindowCopy& window = found->second;
+            // A message this copy has not read yet is read when it arrives.
+            const auto clients = window.messages.find(iMsg);
+            if (clients != window.messages.end()) {
+                clients->second.push_back(client);
+            } else if (window.complete) {
+                window.messages[iMsg].push_back(client);
+            }
+        }
+    } catch (...) {
+        copy->windows.erase(hwnd);  // read again from the properties
+    }
 }
 
 void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
-    const int slot = FindSlot(hwnd, iMsg, ObjPtr(&iwp));
+    const LONG_PTR client = ObjPtr(&iwp);
+    const RecordOfMessage record(hwnd, iMsg);
+    const int slot = record.Find(client);
     if (slot == 0) return;  // not registered: nothing to undo
-    ++g_registrationChanges;
 
-    const int attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
+    const int attachCount = record.attachCount;
     if (attachCount <= 1) {
         // The window's last registration: put its own procedure back.
         const LONG_PTR previous = Read(hwnd, PreviousProcKey(hwnd));
@@ -149,9 +328,9 @@ void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
 
     // Close the gap, keeping the order of the others.
     const PropertyKey countKey = ClientCountKey(hwnd, iMsg);
-    const int clientCount = ReadCount(hwnd, countKey);
+    const int clientCount = record.clientCount;
     for (int index = slot; index < clientCount; ++index) {
-        Write(hwnd, SlotKey(hwnd, iMsg, index), Read(hwnd, SlotKey(hwnd, iMsg, index + 1)));
+        Write(hwnd, SlotKey(hwnd, iMsg, index), record.Client(index + 1));
     }
     Remove(hwnd, SlotKey(hwnd, iMsg, clientCount));
     // A count of 0 is removed rather than stored: every key goes with the
@@ -161,6 +340,20 @@ void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
     } else {
         Remove(hwnd, countKey);
     }
+
+    DispatchCopy* const copy = CountChange();
+    if (!copy) return;
+    const auto window = copy->windows.find(hwnd);
+    if (window == copy->windows.end()) return;
+    if (attachCount <= 1) {
+        copy->windows.erase(window);
+        return;
+    }
+    const auto clients = window->second.messages.find(iMsg);
+    if (clients == window->second.messages.end()) return;
+    std::vector<LONG_PTR>& list = clients->second;
+    if (const auto at = std::find(list.begin(), list.end(), client); at != list.end()) list.erase(at);
+    if (list.empty()) window->second.messages.erase(clients);
 }
 
 UINT CurrentMessage() noexcept { return g_currentMessage; }
@@ -170,9 +363,45 @@ LRESULT CallOldWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) no
     return CallWindowProcA(g_previousProc, hwnd, iMsg, wParam, lParam);
 }
 
-LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
-    const WNDPROC previous = reinterpret_cast<WNDPROC>(Read(hwnd, PreviousProcKey(hwnd)));
-    const int count = ReadCount(hwnd, ClientCountKey(hwnd, iMsg));
+namespace {
+
+LRESULT Dispatch(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
+    // The previous procedure and the clients registered when the message
+    // arrived, in slot order, taken from this thread's copy. A client may
+    // change the registrations while it runs, so the list is copied out.
+    WNDPROC previous = nullptr;
+    LONG_PTR fewClients[8];
+    std::vector<LONG_PTR> manyClients;
+    const LONG_PTR* clients = fewClients;
+    int count = 0;
+    std::uint64_t changesAtEntry = 0;
+    try {
+        const std::vector<LONG_PTR>* list = nullptr;
+        if (DispatchCopy* copy = CopyInStep()) {
+            changesAtEntry = copy->changes;
+            WindowCopy& window = WindowOf(*copy, hwnd);
+            previous = window.previous;
+            list = ClientsOf(window, hwnd, iMsg);
+        } else {
+            changesAtEntry = g_registrationChanges.load(std::memory_order_acquire);
+            previous = reinterpret_cast<WNDPROC>(Read(hwnd, PreviousProcKey(hwnd)));
+            manyClients = ReadClients(hwnd, iMsg);
+            list = &manyClients;
+        }
+        if (list) {
+            count = static_cast<int>(list->size());
+            if (list->size() <= std::size(fewClients)) {
+                std::copy(list->begin(), list->end(), fewClients);
+            } else {
+                if (list != &manyClients) manyClients = *list;
+                clients = manyClients.data();
+            }
+        }
+    } catch (...) {
+        // No memory for the copy: the message goes to the window's procedure.
+        return CallPrevious(reinterpret_cast<WNDPROC>(Read(hwnd, PreviousProcKey(hwnd))), hwnd, iMsg, wParam,
+                            lParam);
+    }
     if (count < 1) return CallPrevious(previous, hwnd, iMsg, wParam, lParam);
 
     // The registry calls the previous procedure at most once per message.
@@ -186,23 +415,8 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lP
         return previousResult;
     };
 
-    // The clients registered when the message arrived, in slot order. A client
-    // may detach itself or others while it runs; those detached before their
-    // turn are skipped, and the others still get the message.
-    LONG_PTR fewClients[8];
-    std::vector<LONG_PTR> manyClients;
-    LONG_PTR* clients = fewClients;
-    try {
-        if (count > static_cast<int>(std::size(fewClients))) {
-            manyClients.resize(static_cast<std::size_t>(count));
-            clients = manyClients.data();
-        }
-    } catch (...) {
-        return callPrevious();
-    }
-    for (int index = 1; index <= count; ++index) clients[index - 1] = Read(hwnd, SlotKey(hwnd, iMsg, index));
-    const std::uint64_t changesAtEntry = g_registrationChanges;
-
+    // Clients detached before their turn are skipped; the others still get
+    // the message.
     LRESULT result = 0;
     bool answered = false;
     for (int i = 0; i < count; ++i) {
@@ -213,7 +427,9 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lP
             answered = true;
             continue;
         }
-        if (g_registrationChanges != changesAtEntry && FindSlot(hwnd, iMsg, address) == 0) continue;
+        if (g_registrationChanges.load(std::memory_order_acquire) != changesAtEntry &&
+            !StillRegistered(hwnd, iMsg, address))
+            continue;
         try {
             // Counted for the length of its turn: its owner may let go meanwhile.
             const std::shared_ptr<ISubclass> client = ObjectFromPtr<ISubclass>(address);
@@ -236,6 +452,36 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lP
     }
     if (!answered) result = callPrevious();
     return result;
+}
+
+}  // namespace
+
+LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
+    const LRESULT result = Dispatch(hwnd, iMsg, wParam, lParam);
+    // The window's last message: its properties go with it, and so does its
+    // copy, whatever registrations its clients left behind.
+    if (iMsg == WM_NCDESTROY) {
+        if (DispatchCopy* copy = ThisThreadsCopy()) copy->windows.erase(hwnd);
+    }
+    return result;
+}
+
+CopiedRecord DispatchCopyOf(HWND hwnd) noexcept {
+    CopiedRecord record;
+    DispatchCopy* copy = CopyInStep();
+    if (!copy) return record;
+    const auto window = copy->windows.find(hwnd);
+    if (window == copy->windows.end()) return record;
+    try {
+        record.held = true;
+        record.previous = window->second.previous;
+        for (const auto& [message, clients] : window->second.messages) {
+            if (!clients.empty()) record.clients.emplace(message, clients);
+        }
+    } catch (...) {
+        record = {};
+    }
+    return record;
 }
 
 }  // namespace MSubclass

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
+#include <vector>
 
 #include "ISubclass.h"
 
@@ -20,6 +22,10 @@
 // <hwnd> and <msg> are the signed 32-bit decimal texts of the handle and the
 // message number. Clients are held without a count: a client detaches every
 // message it attached before it goes.
+//
+// The properties are the public record, written on every change. Dispatch
+// reads a copy of them that each thread keeps in memory instead, because
+// every property read is a round trip to the window server.
 namespace MSubclass {
 
 // Codes of the errors AttachMessage raises (see RaisedError::OfObject).
@@ -52,5 +58,15 @@ LRESULT CallOldWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) no
 
 // The window procedure installed on subclassed windows.
 LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept;
+
+// What the calling thread's dispatch copy holds for one window, for checks
+// against the properties: nothing (held false) until this thread attaches to
+// the window or dispatches one of its messages.
+struct CopiedRecord {
+    bool held = false;
+    WNDPROC previous = nullptr;
+    std::map<UINT, std::vector<LONG_PTR>> clients;  // messages with clients only
+};
+CopiedRecord DispatchCopyOf(HWND hwnd) noexcept;
 
 }  // namespace MSubclass

@@ -436,3 +436,122 @@ TEST_F(RegistryTest, UnicodeWindowKeepsItsText) {
     EXPECT_STREQ(text, L"下载");
     DestroyWindow(wide);
 }
+
+namespace {
+
+// The record as the window's properties hold it, in the form of the dispatch copy.
+MSubclass::CopiedRecord RecordInProperties(HWND hwnd) {
+    MSubclass::CopiedRecord record;
+    const std::string h = Text(hwnd);
+    record.previous = reinterpret_cast<WNDPROC>(Prop(hwnd, h));
+    record.held = record.previous != nullptr;
+    for (const std::string& name : PropertyNames(hwnd)) {
+        const std::string prefix = h + "#";
+        if (name.rfind(prefix, 0) != 0 || name.back() != 'C') continue;  // client counts only
+        const auto msg = static_cast<UINT>(std::stoul(name.substr(prefix.size())));
+        for (int index = 1; index <= Prop(hwnd, name); ++index) record.clients[msg].push_back(Slot(hwnd, msg, index));
+    }
+    return record;
+}
+
+// The dispatch copy holds what the properties hold: all of it, or, for a copy
+// read lazily after another thread's change, the messages it has read.
+void ExpectCopyMatchesProperties(HWND hwnd, bool whole = true) {
+    const MSubclass::CopiedRecord copy = MSubclass::DispatchCopyOf(hwnd);
+    MSubclass::CopiedRecord properties = RecordInProperties(hwnd);
+    LONG_PTR registrations = 0;
+    for (const auto& [msg, clients] : properties.clients) registrations += static_cast<LONG_PTR>(clients.size());
+    EXPECT_EQ(AttachCount(hwnd), registrations);
+    if (whole) {
+        EXPECT_EQ(copy.held, properties.held);
+        EXPECT_EQ(copy.clients, properties.clients);
+    }
+    if (!copy.held) return;
+    EXPECT_EQ(copy.previous, properties.previous);
+    for (const auto& [msg, clients] : copy.clients) EXPECT_EQ(clients, properties.clients[msg]) << msg;
+}
+
+}  // namespace
+
+TEST_F(RegistryTest, DispatchCopyFollowsThePropertiesThroughEveryChange) {
+    ExpectCopyMatchesProperties(hwnd);
+    c1 = MakeClient("c1", mhConsume, 1);
+    c2 = MakeClient("c2", mhConsume, 2);
+    c3 = MakeClient("c3", mhConsume, 3);
+    const auto step = [&](const char* what, const std::function<void()>& change) {
+        SCOPED_TRACE(what);
+        change();
+        ExpectCopyMatchesProperties(hwnd);
+    };
+    step("first attach", [&] { c1->Attach(hwnd, kMsg); });
+    step("second client", [&] { c2->Attach(hwnd, kMsg); });
+    step("second message", [&] { c1->Attach(hwnd, kOtherMsg); });
+    step("refused attach", [&] { EXPECT_ANY_THROW(MSubclass::AttachMessage(*c2, hwnd, kMsg)); });
+    step("third client", [&] { c3->Attach(hwnd, kMsg); });
+    step("middle detach", [&] { c2->Detach(hwnd, kMsg); });
+    step("unknown detach", [&] { MSubclass::DetachMessage(*c2, hwnd, kOtherMsg); });
+    step("detaches during dispatch", [&] {
+        c2->Attach(hwnd, kMsg);
+        c1->onMessage = [&](HWND h, UINT msg) {
+            c1->Detach(h, msg);
+            c3->Detach(h, msg);
+        };
+        EXPECT_EQ(Send(), 2);
+        EXPECT_EQ(g_log, Log({"c1", "c2"}));
+    });
+    step("last reference dropped during dispatch", [&] {
+        c2->onMessage = [&](HWND, UINT) { c2.reset(); };
+        Send();
+    });
+    step("last detach", [&] { c1->Detach(hwnd, kOtherMsg); });
+    EXPECT_FALSE(MSubclass::DispatchCopyOf(hwnd).held);
+    step("attach again", [&] { c3->Attach(hwnd, kOtherMsg); });
+    EXPECT_EQ(Send(kOtherMsg), 3);
+
+    // A window destroyed with registrations left takes its copy with it.
+    const HWND other = MakeWindow("TorvaneRegistryTestOther", OtherOwnProc);
+    c3->Attach(other, kMsg);
+    EXPECT_TRUE(MSubclass::DispatchCopyOf(other).held);
+    DestroyWindow(other);
+    EXPECT_FALSE(MSubclass::DispatchCopyOf(other).held);
+}
+
+// Registrations changed by another thread of the process reach this thread's
+// dispatch, which reads them from the properties again.
+TEST_F(RegistryTest, ChangesMadeOnAnotherThreadReachDispatch) {
+    c1 = MakeClient("c1", mhConsume, 1);
+    c2 = MakeClient("c2", mhConsume, 2);
+    c1->Attach(hwnd, kMsg);
+    Send(kOtherMsg);  // the copy now also knows kOtherMsg has no client
+    const auto onAnotherThread = [](const std::function<void()>& change) {
+        const HANDLE thread = CreateThread(
+            nullptr, 0, [](void* call) -> DWORD {
+                (*static_cast<const std::function<void()>*>(call))();
+                return 0;
+            },
+            const_cast<std::function<void()>*>(&change), 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        // Pumping: the other thread's calls may need this thread's window.
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        }
+        CloseHandle(thread);
+    };
+
+    onAnotherThread([&] { MSubclass::AttachMessage(*c2, hwnd, kMsg); });
+    EXPECT_EQ(Send(), 2);
+    EXPECT_EQ(g_log, Log({"c1", "c2"}));
+    onAnotherThread([&] { MSubclass::AttachMessage(*c2, hwnd, kOtherMsg); });
+    EXPECT_EQ(Send(kOtherMsg), 2);
+    ExpectCopyMatchesProperties(hwnd, false);
+
+    onAnotherThread([&] {
+        MSubclass::DetachMessage(*c2, hwnd, kMsg);
+        MSubclass::DetachMessage(*c2, hwnd, kOtherMsg);
+    });
+    EXPECT_EQ(Send(), 1);
+    EXPECT_EQ(g_log, Log({"c1"}));
+    EXPECT_EQ(Send(kOtherMsg, 1, 1), 4);
+    ExpectCopyMatchesProperties(hwnd, false);
+}

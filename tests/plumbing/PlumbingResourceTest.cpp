@@ -69,6 +69,8 @@ TEST(ResourceTest, TenThousandMemoryDCsLeaveNoGdiObject) {
     const auto picture = std::make_shared<StdPicture>(UniqueBitmap(CreateBitmap(64, 16, 1, 32, nullptr)));
     // The display driver keeps objects of its own from the first display DC on.
     DeleteDC(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    // So does the cache of window DCs from the first GetDC on.
+    ReleaseDC(nullptr, GetDC(nullptr));
     const unsigned long before = GdiObjectCount();
     for (int i = 0; i < 10000; ++i) {
         cMemDC memDC;

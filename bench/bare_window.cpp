@@ -1,0 +1,52 @@
+// A bare Win32 window of the main window's size, style, place and back
+// colour, with nothing else: startup_bench's yardstick for start-up time.
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 482;
+constexpr int kClientHeight = 155;
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = CreateSolidBrush(RGB(207, 203, 207));
+    wc.lpszClassName = L"Torvane.BareWindow";
+    RegisterClassExW(&wc);
+
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+    const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Bare window", kStyle, x, y, width, height, nullptr,
+                                      nullptr, instance, nullptr);
+    if (!hwnd) return 1;
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
