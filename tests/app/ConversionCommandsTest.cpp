@@ -111,3 +111,35 @@ TEST_F(CommandsTest, UnusableLinkShowsSourceOnly) {
         EXPECT_EQ(clipboard.writes, 0);
     }
 }
+
+TEST_F(CommandsTest, LongTextsAreCutInTheBoxesAndCopiedWhole) {
+    constexpr size_t limit = ConversionCommands::kBoxLimit;
+    auto isCut = [](const std::wstring& box, const std::wstring& whole) {
+        return box.size() > limit && box.compare(0, limit, whole, 0, limit) == 0 &&
+               box.find(L"已截断：全文共 " + std::to_wstring(whole.size()) + L" 个字符") != std::wstring::npos;
+    };
+    // Just under the limit the box holds the whole address; its longer link is cut.
+    const std::wstring fits = L"http://x/" + std::wstring(limit - 9, L'a');
+    Given(fits);
+    commands.Command2_Click();
+    EXPECT_EQ(text1.text, fits);
+    const std::wstring link = clipboard.text;
+    EXPECT_TRUE(isCut(text2.text, link));
+    EXPECT_NE(text2.text.find(L"剪贴板"), std::wstring::npos);
+
+    // One character over, both ways.
+    const std::wstring over = fits + L"b";
+    Given(over);
+    commands.Command2_Click();
+    EXPECT_TRUE(isCut(text1.text, over));
+    EXPECT_EQ(text1.text.find(L"剪贴板"), std::wstring::npos);  // the source is not what was copied
+    const std::wstring overLink = clipboard.text;
+    commands.Command3_Click();
+    EXPECT_EQ(clipboard.text, over);
+    EXPECT_TRUE(isCut(text1.text, over));
+    EXPECT_TRUE(isCut(text2.text, overLink));
+
+    // A cut never splits a surrogate pair.
+    const std::wstring emoji = std::wstring(L"h") + std::wstring(limit - 2, L'a') + L"\xD83D\xDE00";  // a pair across the limit
+    EXPECT_EQ(ConversionCommands::BoxText(emoji, false).substr(0, limit), emoji.substr(0, limit - 1) + L"\r");
+}
