@@ -36,8 +36,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 }  // namespace
 
 frmTest::frmTest(HINSTANCE instance) : m_instance(instance), m_commands(Text1, Text2, m_clipboard) {
-    Command2.Click = [this] { m_commands.Command2_Click(); };
-    Command3.Click = [this] { m_commands.Command3_Click(); };
+    Command2.Click = [this] { m_runner.Click(CommandRunner::Command::AddressToLink); };
+    Command3.Click = [this] { m_runner.Click(CommandRunner::Command::LinkToAddress); };
 }
 
 frmTest::~frmTest() {
@@ -67,6 +67,7 @@ bool frmTest::Show(int showCommand) {
     if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, x, y, width, height, nullptr, nullptr, m_instance,
                          this))
         return false;
+    m_runner.Bind(m_hwnd, kCommandStepDone);
     CreateControls();
     Form_Load();
     FitClientArea();
@@ -232,6 +233,9 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
                 if (PtInRect(&client, at)) Form_Click();
             }
+            return 0;
+        case kCommandStepDone:
+            m_runner.OnStepDone(wParam);
             return 0;
         case WM_CAPTURECHANGED:
             m_clickStarted = false;

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "CommandRunner.h"
 #include "ConversionCommands.h"
 #include "caption/cOrvelCaption.h"
 #include "plumbing/Clipboard.h"
@@ -23,6 +24,8 @@ public:
     static constexpr int kClientWidth = 482;
     static constexpr int kClientHeight = 155;
     // Control identifiers, also how other programs (the end-to-end tests) find them.
+    // Posted by the command runner's worker when a step of a command ends.
+    static constexpr UINT kCommandStepDone = WM_APP + 1;
     enum ControlId : int { kText1 = 101, kText2 = 102, kCommand2 = 103, kCommand3 = 104, kPicCaption = 105, kPicBorder = 106 };
 
     explicit frmTest(HINSTANCE instance);
@@ -66,6 +69,7 @@ private:
     UniqueBrush m_backBrush;
     Clipboard m_clipboard;
     ConversionCommands m_commands;
+    CommandRunner m_runner{m_commands, m_clipboard};  // after what it uses, so it goes first
     std::array<HWND, 4> m_tabOrder{};
     std::shared_ptr<cOrvelCaption> m_cCaption;  // the window's skin, from Form_Load on
 };

@@ -200,3 +200,60 @@ TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
     ClickAt({frame.left + W - 15, frame.top + 15});
     EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 5000), WAIT_OBJECT_0);
 }
+
+namespace {
+
+// Pumps until `condition` holds or `seconds` pass; whether it held.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD seconds = 10) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < seconds * 1000; Pump(10))
+        if (condition()) return true;
+    return condition();
+}
+
+// Waits until the clipboard has changed since `sequence` and holds text; that text.
+std::wstring ClipboardTextAfter(DWORD sequence) {
+    std::wstring text;
+    WaitUntil(
+        [&] {
+            if (GetClipboardSequenceNumber() == sequence || !IsClipboardFormatAvailable(CF_UNICODETEXT)) return false;
+            text = ClipboardText();
+            return !text.empty();
+        },
+        120);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(TorvaneTest, SixteenMegabyteTextConvertsBothWays) {
+    // 16 Mi characters, ASCII and Chinese; code page 936 gives 2 bytes for each Chinese one.
+    std::wstring address = L"http://example.com/";
+    const std::wstring piece = L"下载/file-0123.zip&";
+    while (address.size() < (size_t{16} << 20)) address += piece;
+    address.resize(size_t{16} << 20);
+    size_t bytes = 4;  // the two markers
+    for (wchar_t c : address) bytes += c < 0x80 ? 1 : 2;
+
+    DWORD sequence = GetClipboardSequenceNumber();
+    SetClipboardText(address);
+    sequence = GetClipboardSequenceNumber();
+    ClickAt(CenterOf(command2));
+    const std::wstring link = ClipboardTextAfter(sequence);
+    ASSERT_EQ(link.size(), 10 + (bytes + 2) / 3 * 4);
+    EXPECT_EQ(link.substr(0, 30), L"thunder://QUFodHRwOi8vZXhhbXBs");
+    // The boxes show the beginnings, with the mark that they are cut.
+    const std::wstring box1 = WindowText(text1), box2 = WindowText(text2);
+    EXPECT_EQ(box1.substr(0, 100), address.substr(0, 100));
+    EXPECT_NE(box1.find(L"已截断：全文共 16777216 个字符"), std::wstring::npos);
+    EXPECT_EQ(box2.substr(0, 100), link.substr(0, 100));
+    EXPECT_NE(box2.find(L"已截断：全文共 " + std::to_wstring(link.size()) + L" 个字符"), std::wstring::npos);
+
+    // And back, from the link now on the clipboard.
+    sequence = GetClipboardSequenceNumber();
+    ClickAt(CenterOf(command3));
+    const std::wstring back = ClipboardTextAfter(sequence);
+    EXPECT_EQ(back.size(), address.size());
+    EXPECT_TRUE(back == address);
+    EXPECT_EQ(WindowText(text1).substr(0, 100), address.substr(0, 100));
+}
