@@ -175,10 +175,20 @@ bool frmTest::HandleTabKey(const MSG& msg) {
     return true;
 }
 
+bool frmTest::HandleEnterKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    const HWND focus = GetFocus();
+    const bool button = focus == Command2.hwnd() || focus == Command3.hwnd();
+    if (!button || !IsWindowEnabled(focus)) return false;
+    // Swallowed, so no WM_CHAR follows; the button's click comes as from a press.
+    SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+    return true;
+}
+
 int frmTest::RunMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (HandleTabKey(msg)) continue;
+        if (HandleTabKey(msg) || HandleEnterKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -219,11 +229,19 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN:
             if (m_backBrush) return reinterpret_cast<LRESULT>(m_backBrush.get());
             break;
-        case WM_LBUTTONDOWN:
-            // A click is a press and a release on the empty client area.
+        case WM_LBUTTONDOWN: {
+            // A click is a press and a release on the empty client area. The
+            // frame and the strip under the title answer as client area too
+            // (the skin's hit test), so a press there arrives here, outside
+            // the client rectangle: it starts nothing.
+            RECT client;
+            GetClientRect(m_hwnd, &client);
+            const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (!PtInRect(&client, at)) break;
             m_clickStarted = true;
             SetCapture(m_hwnd);
             return 0;
+        }
         case WM_LBUTTONUP:
             if (m_clickStarted) {
                 m_clickStarted = false;

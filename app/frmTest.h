@@ -57,6 +57,8 @@ private:
     void FitClientArea();
     // Tab and Shift+Tab move the focus through the tab order; true when handled.
     bool HandleTabKey(const MSG& msg);
+    // Enter on a focused button presses it, as in dialogs; true when handled.
+    bool HandleEnterKey(const MSG& msg);
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

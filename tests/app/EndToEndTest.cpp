@@ -226,6 +226,40 @@ std::wstring ClipboardTextAfter(DWORD sequence) {
 
 }  // namespace
 
+TEST_F(TorvaneTest, AcknowledgementNeedsPressAndReleaseOnTheClientArea) {
+    RECT frame{};
+    GetWindowRect(m_window, &frame);
+    const POINT inside = ClientToScreenPoint(m_window, 200, 140);
+    // A press on the left frame, then on the strip under the title plate,
+    // each released on the empty client area. Tab after each shows that the
+    // release has been handled: the focus moves on, the boxes stay empty.
+    const POINT presses[] = {{frame.left + 4, (frame.top + frame.bottom) / 2},
+                             {(frame.left + frame.right) / 2, frame.top + 42}};
+    const HWND focusAfter[] = {text2, command2};
+    for (int i = 0; i < 2; ++i) {
+        MoveTo(presses[i]);
+        LeftDown();
+        MoveTo(inside);
+        LeftUp();
+        PressKey(VK_TAB);
+        ASSERT_TRUE(WaitUntil([&] { return Focused() == focusAfter[i]; })) << i;
+        EXPECT_EQ(WindowText(text1), L"") << i;
+        EXPECT_EQ(WindowText(text2), L"") << i;
+    }
+    ClickAt(inside);
+    EXPECT_EQ(TextAfterChange(text1, L""), Acknowledgement::Text1());
+}
+
+TEST_F(TorvaneTest, EnterPressesTheFocusedButton) {
+    SetClipboardText(L"http://example.com/a.zip");
+    PressKey(VK_TAB);
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return Focused() == command2; }));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(TextAfterChange(text2, L""), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
+}
+
 TEST_F(TorvaneTest, SixteenMegabyteTextConvertsBothWays) {
     // 16 Mi characters, ASCII and Chinese; code page 936 gives 2 bytes for each Chinese one.
     std::wstring address = L"http://example.com/";
