@@ -53,7 +53,9 @@ void CommandRunner::Launch(Step step, std::future<Result>& future, Work work) {
         } notify{window, message, number};
         return work();
     });
-    if (future.wait_for(kQuickWait) == std::future_status::ready) OnStepDone(number);
+    // A conversion of a short text is over at once; a copy is only left to
+    // the worker when it is long, so waiting for it would only stall.
+    if (step == Step::Converting && future.wait_for(kQuickWait) == std::future_status::ready) OnStepDone(number);
 }
 
 void CommandRunner::OnStepDone(WPARAM step) {

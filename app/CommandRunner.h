@@ -46,7 +46,7 @@ private:
     enum class Step { Idle, Converting, Copying };
 
     void Start(Command command);
-    // Runs `work` on a worker thread, then waits briefly for it to end.
+    // Runs `work` on a worker thread; for a conversion, waits briefly for it to end.
     template <typename Result, typename Work>
     void Launch(Step step, std::future<Result>& future, Work work);
     void EndStep();
