@@ -2,12 +2,11 @@
 
 #include <cwctype>
 
-#include "Module1.h"
+#include "ThunderLink.h"
 
 namespace {
 
 constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
-constexpr size_t kMarkerLength = 2;       // "AA" in front, "ZZ" behind
 
 }  // namespace
 
@@ -19,7 +18,7 @@ void ConversionCommands::Command2_Click() {
     if (first != L'h' && first != L'f') return;
 
     m_text1.SetText(source);
-    m_text2.SetText(L"thunder://" + Module1::Base64EncodeText(L"AA" + m_text1.Text() + L"ZZ"));
+    m_text2.SetText(ThunderLink::FromAddress(m_text1.Text()));
     m_clipboard.ReplaceText(m_text2.Text());
 }
 
@@ -28,14 +27,15 @@ void ConversionCommands::Command3_Click() {
     if (source.empty() || source.front() != L't') return;
 
     m_text2.SetText(source);
-    // Too short to hold a prefix, or a payload that does not decode to the
-    // two markers and something between them: the source stays on show in
-    // Text2, Text1 and the clipboard keep what they had.
+    // Too short to hold a prefix, or a payload that holds no address: the
+    // source stays on show in Text2, Text1 and the clipboard keep what they
+    // had.
     const std::wstring link = m_text2.Text();
     if (link.size() < kLinkPrefixLength) return;
-    const std::wstring decoded = Module1::Base64DecodeText(std::wstring_view(link).substr(kLinkPrefixLength));
-    if (decoded.size() < 2 * kMarkerLength) return;
+    const std::optional<std::wstring> address =
+        ThunderLink::ToAddress(std::wstring_view(link).substr(kLinkPrefixLength));
+    if (!address) return;
 
-    m_text1.SetText(decoded.substr(kMarkerLength, decoded.size() - 2 * kMarkerLength));
+    m_text1.SetText(*address);
     m_clipboard.ReplaceText(m_text1.Text());
 }
