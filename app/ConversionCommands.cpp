@@ -1,14 +1,14 @@
 #include "ConversionCommands.h"
 
 #include <cwctype>
+#include <optional>
 #include <utility>
 
-#include "Module1.h"
+#include "ThunderLink.h"
 
 namespace {
 
 constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
-constexpr size_t kMarkerLength = 2;       // "AA" in front, "ZZ" behind
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -21,11 +21,8 @@ ConversionCommands::Outcome ConversionCommands::AddressToLink(std::wstring sourc
     const wchar_t first = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(source.front())));
     if (first != L'h' && first != L'f') return outcome;
 
-    std::wstring marked;
-    marked.reserve(source.size() + 2 * kMarkerLength);
-    marked.append(L"AA").append(source).append(L"ZZ");
     outcome.kind = Outcome::Kind::Converted;
-    outcome.text2 = L"thunder://" + Module1::Base64EncodeText(marked);
+    outcome.text2 = ThunderLink::FromAddress(source);
     outcome.text1 = std::move(source);
     return outcome;
 }
@@ -34,18 +31,16 @@ ConversionCommands::Outcome ConversionCommands::LinkToAddress(std::wstring sourc
     Outcome outcome;
     if (source.empty() || source.front() != L't') return outcome;
 
-    // Too short to hold a prefix, or a payload that does not decode to the
-    // two markers and something between them: the source goes on show in
-    // Text2, Text1 and the clipboard keep what they had.
+    // Too short to hold a prefix, or a payload that holds no address: the
+    // source goes on show in Text2, Text1 and the clipboard keep what they
+    // had.
     outcome.kind = Outcome::Kind::Refused;
     outcome.resultInText1 = true;
     if (source.size() >= kLinkPrefixLength) {
-        std::wstring decoded = Module1::Base64DecodeText(std::wstring_view(source).substr(kLinkPrefixLength));
-        if (decoded.size() >= 2 * kMarkerLength) {
+        if (std::optional<std::wstring> address =
+                ThunderLink::ToAddress(std::wstring_view(source).substr(kLinkPrefixLength))) {
             outcome.kind = Outcome::Kind::Converted;
-            decoded.resize(decoded.size() - kMarkerLength);
-            decoded.erase(0, kMarkerLength);
-            outcome.text1 = std::move(decoded);
+            outcome.text1 = std::move(*address);
         }
     }
     outcome.text2 = std::move(source);

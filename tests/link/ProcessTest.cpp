@@ -37,10 +37,10 @@ TEST(LinkProcess, ConvertsStandardInputLineByLine) {
     EXPECT_EQ(run.err, "line 2: not valid Base64\n");
 
     const auto json = RunLink({"--json", "--to", "qqdl"}, "http://x/한\n");
-    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.out,
-              "{\"line\":1,\"input\":\"http://x/한\",\"scheme\":\"http\",\"error\":\"character U+D55C cannot be "
-              "represented in GBK\"}\n");
+              "{\"line\":1,\"input\":\"http://x/한\",\"scheme\":\"http\",\"depth\":0,\"charset\":\"utf-8\","
+              "\"address\":\"http://x/한\",\"qqdl\":\"qqdl://aHR0cDovL3gv7ZWc\"}\n");
 }
 
 TEST(LinkProcess, AnswersOptionsAsCommandLineToolsDo) {
