@@ -138,3 +138,19 @@ TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
     CloseHandle(release);
     EXPECT_EQ(ClipboardText(), L"http://example.com/held");
 }
+
+TEST_F(CommandsOnWindowsTest, BoxesHoldTextsUpToTheirLimitAndTheCutOnesWhole) {
+    const std::wstring fits = L"http://x/" + std::wstring(ConversionCommands::kBoxLimit - 9, L'中');
+    for (const std::wstring& address : {fits, fits + L"b"}) {
+        SetClipboardText(address);
+        commands.Command2_Click();
+        const std::wstring link = ClipboardText();
+        ASSERT_EQ(link.rfind(L"thunder://", 0), 0u);
+        // What the controls hold is all that was put in them, mark included.
+        EXPECT_EQ(text1.Text(), ConversionCommands::BoxText(address, false));
+        EXPECT_EQ(text2.Text(), ConversionCommands::BoxText(link, true));
+        commands.Command3_Click();
+        EXPECT_EQ(ClipboardText(), address);
+    }
+    EXPECT_EQ(ConversionCommands::BoxText(fits, false), fits);
+}
