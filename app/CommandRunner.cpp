@@ -40,8 +40,7 @@ void CommandRunner::Start(Command command) {
 
 template <typename Result, typename Work>
 void CommandRunner::Launch(Step step, std::future<Result>& future, Work work) {
-    m_step = step;
-    const WPARAM number = ++m_stepNumber;
+    const WPARAM number = m_stepNumber + 1;
     const HWND window = m_window;
     const UINT message = m_doneMessage;
     future = std::async(std::launch::async, [work = std::move(work), window, message, number]() {
@@ -55,6 +54,9 @@ void CommandRunner::Launch(Step step, std::future<Result>& future, Work work) {
         } notify{window, message, number};
         return work();
     });
+    // Busy only once the worker runs: a thread that cannot start leaves the runner idle.
+    m_step = step;
+    m_stepNumber = number;
     // A conversion of a short text is over at once; a copy is only left to
     // the worker when it is long, so waiting for it would only stall.
     if (step == Step::Converting && future.wait_for(kQuickWait) == std::future_status::ready) OnStepDone(number);

@@ -23,9 +23,9 @@ public:
     static constexpr const wchar_t* kCaption = L"Torvane V4.1 Build 20070401";
     static constexpr int kClientWidth = 482;
     static constexpr int kClientHeight = 155;
-    // Control identifiers, also how other programs (the end-to-end tests) find them.
     // Posted by the command runner's worker when a step of a command ends.
     static constexpr UINT kCommandStepDone = WM_APP + 1;
+    // Control identifiers, also how other programs (the end-to-end tests) find them.
     enum ControlId : int { kText1 = 101, kText2 = 102, kCommand2 = 103, kCommand3 = 104, kPicCaption = 105, kPicBorder = 106 };
 
     explicit frmTest(HINSTANCE instance);
