@@ -220,7 +220,7 @@ std::wstring ClipboardTextAfter(DWORD sequence) {
             text = ClipboardText();
             return !text.empty();
         },
-        120);
+        60);
     return text;
 }
 
@@ -268,26 +268,26 @@ TEST_F(TorvaneTest, SixteenMegabyteTextConvertsBothWays) {
     address.resize(size_t{16} << 20);
     size_t bytes = 4;  // the two markers
     for (wchar_t c : address) bytes += c < 0x80 ? 1 : 2;
+    const size_t linkLength = 10 + (bytes + 2) / 3 * 4;
 
-    DWORD sequence = GetClipboardSequenceNumber();
     SetClipboardText(address);
-    sequence = GetClipboardSequenceNumber();
+    DWORD sequence = GetClipboardSequenceNumber();
+    // Both buttons at once: the second press comes while the first text is
+    // still being converted, and runs after it, on the link it put on the
+    // clipboard.
     ClickAt(CenterOf(command2));
-    const std::wstring link = ClipboardTextAfter(sequence);
-    ASSERT_EQ(link.size(), 10 + (bytes + 2) / 3 * 4);
-    EXPECT_EQ(link.substr(0, 30), L"thunder://QUFodHRwOi8vZXhhbXBs");
+    ClickAt(CenterOf(command3));
+    std::wstring result;
+    for (int change = 0; change < 2 && result.rfind(L"h", 0) != 0; ++change) {
+        result = ClipboardTextAfter(sequence);
+        sequence = GetClipboardSequenceNumber();
+    }
+    EXPECT_EQ(result.size(), address.size());
+    EXPECT_TRUE(result == address);
     // The boxes show the beginnings, with the mark that they are cut.
     const std::wstring box1 = WindowText(text1), box2 = WindowText(text2);
     EXPECT_EQ(box1.substr(0, 100), address.substr(0, 100));
     EXPECT_NE(box1.find(L"已截断：全文共 16777216 个字符"), std::wstring::npos);
-    EXPECT_EQ(box2.substr(0, 100), link.substr(0, 100));
-    EXPECT_NE(box2.find(L"已截断：全文共 " + std::to_wstring(link.size()) + L" 个字符"), std::wstring::npos);
-
-    // And back, from the link now on the clipboard.
-    sequence = GetClipboardSequenceNumber();
-    ClickAt(CenterOf(command3));
-    const std::wstring back = ClipboardTextAfter(sequence);
-    EXPECT_EQ(back.size(), address.size());
-    EXPECT_TRUE(back == address);
-    EXPECT_EQ(WindowText(text1).substr(0, 100), address.substr(0, 100));
+    EXPECT_EQ(box2.substr(0, 30), L"thunder://QUFodHRwOi8vZXhhbXBs");
+    EXPECT_NE(box2.find(L"已截断：全文共 " + std::to_wstring(linkLength) + L" 个字符"), std::wstring::npos);
 }
