@@ -82,6 +82,7 @@ long HanCost(char32_t c) {
 // Every non-ASCII character outside the alphabets above.
 long CharCost(char32_t c) {
     if (c < 0xA0) return 30;                                       // C1 controls
+    if (c == 0xA0) return 6;                                       // no-break space, common in pasted text
     if (c < 0x180) return 14;                                      // Latin-1 signs, × and ÷
     if (c < 0x370) return 20;                                      // Latin Extended-B, IPA, combining marks
     if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF))
@@ -90,6 +91,7 @@ long CharCost(char32_t c) {
     if (c >= 0xAC00 && c <= 0xD7A3) return HangulCost(c);
     if (c >= 0xFF01 && c <= 0xFF5E) return 11;                     // full-width ASCII
     if (c >= 0x2010 && c <= 0x2027) return 11;                     // dashes, quotes, bullet, ellipsis
+    if (c == 0x20AC) return 16;                                    // the euro sign, GBK's lone byte 0x80
     if (c >= 0x2000 && c <= 0x2BFF) return 14;                     // other symbols
     if (c >= 0x1F000 && c <= 0x1FAFF) return 12;                   // emoji
     if (c >= 0x20000 && c <= 0x3FFFF) return 24;                   // rare hanzi beyond the BMP
