@@ -80,14 +80,16 @@ void CheckLine(std::string_view line) {
     LinkConverter decoder;
     const LinkConverter::Result& decoded = decoder.Convert(line);
     if (decoded.status != LinkConverter::Result::Status::Converted || decoded.depth == 0) return;
-    // A decoded address is printable UTF-8; put into a link and read back,
-    // it comes out the same.
+    // A decoded address is printable UTF-8; put into a link in the set it
+    // was read in and read back in that set, it comes out the same.
     const std::string address(decoded.address);
     Require(Utf8::IsValid(address));
-    LinkConverter encoder(LinkConverter::Target::Qqdl, LinkCodec::CharsetChoice::Utf8);
+    const LinkCodec::CharsetChoice charset =
+        decoded.charset == LinkCodec::Charset::Gbk ? LinkCodec::CharsetChoice::Gbk : LinkCodec::CharsetChoice::Utf8;
+    LinkConverter encoder(LinkConverter::Target::Qqdl, charset);
     const LinkConverter::Result& encoded = encoder.Convert(address);
     if (encoded.status != LinkConverter::Result::Status::Converted) return;  // e.g. not a known scheme
-    LinkConverter again;
+    LinkConverter again(LinkConverter::Target::None, charset);
     const LinkConverter::Result& back = again.Convert(encoded.links[0]);
     Require(back.status == LinkConverter::Result::Status::Converted);
     Require(back.address == LinkConverter::Trim(address));
