@@ -25,9 +25,7 @@ static_assert(std::size(kCommonHanzi) == 2 * kHanziWords);
 bool InSet(const std::uint64_t* words, char32_t k) { return words[k / 64] >> (k % 64) & 1; }
 
 // A Hangul syllable by whether ordinary Korean text uses it.
-long HangulCost(char32_t c) {
-    return InSet(kCommonHangul, c - 0xAC00) ? 11 : 22;
-}
+long HangulCost(char32_t c) { return InSet(kCommonHangul, c - 0xAC00) ? 11 : 22; }
 
 // Alphabets whose letters are scored as words: a run of letters of one
 // script pays an entry cost once and a small cost per letter.
@@ -81,28 +79,27 @@ long HanCost(char32_t c) {
 
 // Every non-ASCII character outside the alphabets above.
 long CharCost(char32_t c) {
-    if (c < 0xA0) return 30;                                       // C1 controls
-    if (c == 0xA0) return 6;                                       // no-break space, common in pasted text
-    if (c < 0x180) return 14;                                      // Latin-1 signs, × and ÷
-    if (c < 0x370) return 20;                                      // Latin Extended-B, IPA, combining marks
-    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF))
-        return HanCost(c);
-    if (c >= 0x3000 && c <= 0x30FF) return 11;                     // CJK punctuation, kana
+    if (c < 0xA0) return 30;   // C1 controls
+    if (c == 0xA0) return 6;   // no-break space, common in pasted text
+    if (c < 0x180) return 14;  // Latin-1 signs, × and ÷
+    if (c < 0x370) return 20;  // Latin Extended-B, IPA, combining marks
+    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF)) return HanCost(c);
+    if (c >= 0x3000 && c <= 0x30FF) return 11;  // CJK punctuation, kana
     if (c >= 0xAC00 && c <= 0xD7A3) return HangulCost(c);
-    if (c >= 0xFF01 && c <= 0xFF5E) return 11;                     // full-width ASCII
-    if (c >= 0x2010 && c <= 0x2027) return 11;                     // dashes, quotes, bullet, ellipsis
-    if (c == 0x20AC) return 16;                                    // the euro sign, GBK's lone byte 0x80
-    if (c >= 0x2000 && c <= 0x2BFF) return 14;                     // other symbols
-    if (c >= 0x1F000 && c <= 0x1FAFF) return 12;                   // emoji
-    if (c >= 0x20000 && c <= 0x3FFFF) return 24;                   // rare hanzi beyond the BMP
-    if (c >= 0x10000) return 30;                                   // other planes: mostly unassigned
-    if (c >= 0xE000 && c <= 0xF8FF) return 24;                     // private use
-    if (c >= 0xFFF0 && c <= 0xFFFF) return 30;                     // specials
+    if (c >= 0xFF01 && c <= 0xFF5E) return 11;    // full-width ASCII
+    if (c >= 0x2010 && c <= 0x2027) return 11;    // dashes, quotes, bullet, ellipsis
+    if (c == 0x20AC) return 16;                   // the euro sign, GBK's lone byte 0x80
+    if (c >= 0x2000 && c <= 0x2BFF) return 14;    // other symbols
+    if (c >= 0x1F000 && c <= 0x1FAFF) return 12;  // emoji
+    if (c >= 0x20000 && c <= 0x3FFFF) return 24;  // rare hanzi beyond the BMP
+    if (c >= 0x10000) return 30;                  // other planes: mostly unassigned
+    if (c >= 0xE000 && c <= 0xF8FF) return 24;    // private use
+    if (c >= 0xFFF0 && c <= 0xFFFF) return 30;    // specials
     return 20;
 }
 
 class Scorer {
-public:
+   public:
     void Add(char32_t c) {
         if (c < 0x80) {
             const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
@@ -131,7 +128,7 @@ public:
         return m_cost;
     }
 
-private:
+   private:
     void Close() {
         if (m_run != Script::None) m_cost += EntryCost(m_run, m_runNextToLetter) + kPerLetter * m_runLength;
         m_run = Script::None;

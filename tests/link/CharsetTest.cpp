@@ -168,18 +168,19 @@ TEST(CharsetDetection, ReadsShortAddressesBackInTheirOwnSet) {
         triples.push_back(address({hanzi[pick(random)], hanzi[pick(random)], hanzi[pick(random)]}));
     }
     const std::vector<std::string> words = {
-        "café", "Müller", "Straße", "résumé", "naïve", "Señor", "Ångström", "Łódź", "Čeština", "Ελλάδα", "λόγος",
-        "αβγ", "Москва", "привет", "файл", "дом", "документ", "テスト", "ひらがな", "カタカナ", "ファイル",
-        "한국어", "서울", "파일", "대한민국", "안녕하세요", "檔案", "電腦資料", "下載", "😀", "🎉🎉", "naïve😀", "Maß"};
+        "café",     "Müller",   "Straße",   "résumé", "naïve",  "Señor", "Ångström", "Łódź",       "Čeština",
+        "Ελλάδα",   "λόγος",    "αβγ",      "Москва", "привет", "файл",  "дом",      "документ",   "テスト",
+        "ひらがな", "カタカナ", "ファイル", "한국어", "서울",   "파일",  "대한민국", "안녕하세요", "檔案",
+        "電腦資料", "下載",     "😀",        "🎉🎉",     "naïve😀", "Maß"};
     std::vector<std::string> others;
     for (const std::string& word : words) {
         others.push_back("http://a/" + word);
         others.push_back("http://example.com/" + word + ".zip");
         others.push_back("http://example.com/files/" + word + "-2024.pdf");
     }
-    const Share shares[] = {Measure(singles, Charset::Kind::Gbk),  Measure(singles, Charset::Kind::Utf8),
-                            Measure(pairs, Charset::Kind::Gbk),    Measure(pairs, Charset::Kind::Utf8),
-                            Measure(triples, Charset::Kind::Gbk),  Measure(triples, Charset::Kind::Utf8),
+    const Share shares[] = {Measure(singles, Charset::Kind::Gbk), Measure(singles, Charset::Kind::Utf8),
+                            Measure(pairs, Charset::Kind::Gbk),   Measure(pairs, Charset::Kind::Utf8),
+                            Measure(triples, Charset::Kind::Gbk), Measure(triples, Charset::Kind::Utf8),
                             Measure(others, Charset::Kind::Utf8)};
     const char* names[] = {"GB2312 hanzi alone, GBK link",   "GB2312 hanzi alone, UTF-8 link",
                            "random hanzi pairs, GBK link",   "random hanzi pairs, UTF-8 link",
@@ -201,7 +202,7 @@ TEST(CharsetDetection, WeighsWhatEachReadingSpells) {
     // Valid in one set only, or in neither.
     EXPECT_EQ(Charset::Detect("http://a/b"), Charset::Kind::Ascii);
     EXPECT_EQ(Charset::Detect("\xE4\xB8\xAD"), Charset::Kind::Utf8);  // 中
-    EXPECT_EQ(Charset::Detect("\xD6\xD0"), Charset::Kind::Gbk);        // 中
+    EXPECT_EQ(Charset::Detect("\xD6\xD0"), Charset::Kind::Gbk);       // 中
     EXPECT_EQ(Charset::Detect("\xFF"), std::nullopt);
     EXPECT_EQ(Charset::Detect("\xAA\xA1"), std::nullopt);  // a user-defined GBK code
     // 丿 in GBK is Arabic د in UTF-8; 茅 is é, which is likelier inside an
