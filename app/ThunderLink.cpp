@@ -72,11 +72,10 @@ std::wstring FromAddress(std::wstring_view address) {
         AppendUtf8(address, bytes);
     }
     bytes.append(kTail);
-    const std::wstring base64 =
-        Module1::Base64EncodeBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
     std::wstring link;
-    link.reserve(kPrefix.size() + base64.size());
-    link.append(kPrefix).append(base64);
+    link.reserve(kPrefix.size() + (bytes.size() + 2) / 3 * 4);
+    link.append(kPrefix);
+    Module1::Base64AppendBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, link);
     return link;
 }
 

@@ -21,7 +21,7 @@ int LinkTool::Main(const std::vector<std::string>& args, IStreams& streams) {
         case CommandLine::Action::Help:
         case CommandLine::Action::Version:
             if (streams.Write(parsed.action == CommandLine::Action::Help ? std::string(CommandLine::HelpText())
-                                                                          : CommandLine::VersionText()))
+                                                                         : CommandLine::VersionText()))
                 return kAllConverted;
             streams.WriteError("torvane-link: cannot write to standard output\n");
             return kSomeFailed;

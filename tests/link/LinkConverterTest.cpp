@@ -341,7 +341,8 @@ TEST_F(ConverterTest, ThunderTargetMatchesTheMainProgramByteForByte) {
                                                 "http://a/€·é%20 ~!@#$^*()_+{}",
                                                 "HTTP://" + std::string(3000, 'x'),
                                                 "http://中" + std::string(1, 'a'),
-                                                "http://中文"};
+                                                "http://中文",
+                                                "http://x/한국어 \xC2\xA0😀"};
     for (const std::string& address : addresses) {
         const std::u16string units = Utf8::ToUtf16(address);
         FakeTextBox text1, text2;
