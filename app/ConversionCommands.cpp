@@ -1,41 +1,85 @@
 #include "ConversionCommands.h"
 
 #include <cwctype>
+#include <optional>
+#include <utility>
 
-#include "Module1.h"
+#include "ThunderLink.h"
 
 namespace {
 
 constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
-constexpr size_t kMarkerLength = 2;       // "AA" in front, "ZZ" behind
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 }  // namespace
 
-void ConversionCommands::Command2_Click() {
-    const std::wstring source = m_clipboard.Text();
+ConversionCommands::Outcome ConversionCommands::AddressToLink(std::wstring source) {
+    Outcome outcome;
     // Only the first character is looked at: an address starts with h(ttp) or f(tp).
-    if (source.empty()) return;
+    if (source.empty()) return outcome;
     const wchar_t first = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(source.front())));
-    if (first != L'h' && first != L'f') return;
+    if (first != L'h' && first != L'f') return outcome;
 
-    m_text1.SetText(source);
-    m_text2.SetText(L"thunder://" + Module1::Base64EncodeText(L"AA" + m_text1.Text() + L"ZZ"));
-    m_clipboard.ReplaceText(m_text2.Text());
+    outcome.kind = Outcome::Kind::Converted;
+    outcome.text2 = ThunderLink::FromAddress(source);
+    outcome.text1 = std::move(source);
+    return outcome;
 }
 
-void ConversionCommands::Command3_Click() {
-    const std::wstring source = m_clipboard.Text();
-    if (source.empty() || source.front() != L't') return;
+ConversionCommands::Outcome ConversionCommands::LinkToAddress(std::wstring source) {
+    Outcome outcome;
+    if (source.empty() || source.front() != L't') return outcome;
 
-    m_text2.SetText(source);
-    // Too short to hold a prefix, or a payload that does not decode to the
-    // two markers and something between them: the source stays on show in
-    // Text2, Text1 and the clipboard keep what they had.
-    const std::wstring link = m_text2.Text();
-    if (link.size() < kLinkPrefixLength) return;
-    const std::wstring decoded = Module1::Base64DecodeText(std::wstring_view(link).substr(kLinkPrefixLength));
-    if (decoded.size() < 2 * kMarkerLength) return;
+    // Too short to hold a prefix, or a payload that holds no address: the
+    // source goes on show in Text2, Text1 and the clipboard keep what they
+    // had.
+    outcome.kind = Outcome::Kind::Refused;
+    outcome.resultInText1 = true;
+    if (source.size() >= kLinkPrefixLength) {
+        if (std::optional<std::wstring> address =
+                ThunderLink::ToAddress(std::wstring_view(source).substr(kLinkPrefixLength))) {
+            outcome.kind = Outcome::Kind::Converted;
+            outcome.text1 = std::move(*address);
+        }
+    }
+    outcome.text2 = std::move(source);
+    return outcome;
+}
 
-    m_text1.SetText(decoded.substr(kMarkerLength, decoded.size() - 2 * kMarkerLength));
-    m_clipboard.ReplaceText(m_text1.Text());
+void ConversionCommands::ShowInBoxes(const Outcome& outcome) {
+    switch (outcome.kind) {
+        case Outcome::Kind::Ignored:
+            break;
+        case Outcome::Kind::Refused:
+            m_text2.SetText(BoxText(outcome.text2, false));
+            break;
+        case Outcome::Kind::Converted:
+            // The source box first, then the result's.
+            if (outcome.resultInText1) {
+                m_text2.SetText(BoxText(outcome.text2, false));
+                m_text1.SetText(BoxText(outcome.text1, true));
+            } else {
+                m_text1.SetText(BoxText(outcome.text1, false));
+                m_text2.SetText(BoxText(outcome.text2, true));
+            }
+            break;
+    }
+}
+
+void ConversionCommands::Finish(const Outcome& outcome) {
+    ShowInBoxes(outcome);
+    if (outcome.kind == Outcome::Kind::Converted) m_clipboard.ReplaceText(outcome.Result());
+}
+
+std::wstring ConversionCommands::BoxText(const std::wstring& text, bool isResult) {
+    if (text.size() <= kBoxLimit) return text;
+    // Never split a surrogate pair at the cut.
+    size_t shown = kBoxLimit;
+    if (IsHighSurrogate(text[shown - 1])) --shown;
+    std::wstring box = text.substr(0, shown);
+    box += L"\r\n……【已截断：全文共 " + std::to_wstring(text.size()) + L" 个字符，文本框只显示前 " +
+           std::to_wstring(shown) + L" 个";
+    box += isResult ? L"；完整结果已复制到剪贴板】" : L"】";
+    return box;
 }

@@ -1,19 +1,64 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "../plumbing/IClipboard.h"
 #include "../plumbing/ITextBox.h"
 
 // The two commands of the main window's buttons: paste, convert, copy.
 // After either one, Text1 holds the ordinary address and Text2 the link.
+//
+// A command works in two halves. The conversion itself (AddressToLink,
+// LinkToAddress) looks only at the clipboard's text and touches neither the
+// boxes nor the clipboard, so the window can run it off its own thread.
+// Finish then shows the outcome and copies the result. Multi-line text boxes
+// slow down with the square of their length, so a box shows at most
+// kBoxLimit characters of a text, with a mark that says it is cut; the
+// clipboard always receives the whole result.
 class ConversionCommands {
 public:
+    // Characters a box shows before its text is cut: enough for the longest
+    // address browsers take (2,083 characters) and its link (about 2,800),
+    // and short enough that filling both boxes stays well under half a
+    // second under Wine, where text boxes are slowest (about 0.1 s a box at
+    // this length on a busy machine; twice as long at 4,096).
+    static constexpr std::size_t kBoxLimit = 3072;
+
+    // What a command makes of the clipboard's text.
+    struct Outcome {
+        enum class Kind {
+            Ignored,    // not for this command: nothing changes
+            Refused,    // Text2 shows the source; Text1 and the clipboard stay
+            Converted,  // both boxes change, the result goes on the clipboard
+        };
+        Kind kind = Kind::Ignored;
+        std::wstring text1, text2;   // whole texts for the boxes (text1 unused when refused)
+        bool resultInText1 = false;  // the address is the result (link -> address)
+
+        const std::wstring& Result() const { return resultInText1 ? text1 : text2; }
+    };
+
     ConversionCommands(ITextBox& text1, ITextBox& text2, IClipboard& clipboard)
         : m_text1(text1), m_text2(text2), m_clipboard(clipboard) {}
 
     // Address on the clipboard -> "thunder://" link.
-    void Command2_Click();
+    void Command2_Click() { Finish(AddressToLink(m_clipboard.Text())); }
     // "thunder://" link on the clipboard -> address.
-    void Command3_Click();
+    void Command3_Click() { Finish(LinkToAddress(m_clipboard.Text())); }
+
+    static Outcome AddressToLink(std::wstring source);
+    static Outcome LinkToAddress(std::wstring source);
+
+    // Shows the outcome in the boxes, source box first, then copies the
+    // result: the clipboard is written last.
+    void Finish(const Outcome& outcome);
+    void ShowInBoxes(const Outcome& outcome);
+
+    // What a box shows of `text`: all of it up to kBoxLimit characters, else
+    // its beginning and a line saying how much is left out and, for a
+    // result, that the clipboard has all of it.
+    static std::wstring BoxText(const std::wstring& text, bool isResult);
 
 private:
     ITextBox& m_text1;

@@ -54,13 +54,15 @@ constexpr PairTable<Char> MakePairTable() {
 template <typename Char>
 constexpr PairTable<Char> kPairs = MakePairTable<Char>();
 
+// Appends the encoding of `in` to `out`.
 template <typename String>
-String EncodeInto(std::span<const std::uint8_t> in) {
+void EncodeInto(std::span<const std::uint8_t> in, String& out) {
     using Char = typename String::value_type;
     const auto& pairs = kPairs<Char>.chars;
     const size_t n = in.size();
-    String out((n + 2) / 3 * 4, '=');
-    Char* dst = out.data();
+    const size_t start = out.size();
+    out.resize(start + (n + 2) / 3 * 4, '=');
+    Char* dst = out.data() + start;
     const std::uint8_t* src = in.data();
     size_t i = 0;
     for (; i + 3 <= n; i += 3, dst += 4) {
@@ -77,7 +79,6 @@ String EncodeInto(std::span<const std::uint8_t> in) {
         dst[1] = pairs[v >> 12][1];
         if (rest == 2) dst[2] = pairs[v & 4095][0];
     }
-    return out;
 }
 
 template <typename Char>
@@ -121,8 +122,17 @@ std::wstring Base64DecodeText(std::wstring_view base64) {
     return AnsiCodePage::ToText({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
-std::wstring Base64EncodeBytes(std::span<const std::uint8_t> bytes) { return EncodeInto<std::wstring>(bytes); }
-std::string Base64EncodeBytesNarrow(std::span<const std::uint8_t> bytes) { return EncodeInto<std::string>(bytes); }
+std::wstring Base64EncodeBytes(std::span<const std::uint8_t> bytes) {
+    std::wstring out;
+    EncodeInto(bytes, out);
+    return out;
+}
+std::string Base64EncodeBytesNarrow(std::span<const std::uint8_t> bytes) {
+    std::string out;
+    EncodeInto(bytes, out);
+    return out;
+}
+void Base64AppendBytes(std::span<const std::uint8_t> bytes, std::wstring& out) { EncodeInto(bytes, out); }
 
 Bytes Base64DecodeBytes(std::wstring_view base64) { return DecodeFrom(base64); }
 Bytes Base64DecodeBytes(std::string_view base64) { return DecodeFrom(base64); }

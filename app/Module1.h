@@ -25,6 +25,8 @@ std::wstring Base64EncodeText(std::wstring_view text);
 std::wstring Base64DecodeText(std::wstring_view base64);
 
 std::wstring Base64EncodeBytes(std::span<const std::uint8_t> bytes);
+// The same appended to `out`, so that a long link is written in place.
+void Base64AppendBytes(std::span<const std::uint8_t> bytes, std::wstring& out);
 Bytes Base64DecodeBytes(std::wstring_view base64);
 bool IsBase64(std::wstring_view s);
 

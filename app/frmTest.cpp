@@ -36,8 +36,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 }  // namespace
 
 frmTest::frmTest(HINSTANCE instance) : m_instance(instance), m_commands(Text1, Text2, m_clipboard) {
-    Command2.Click = [this] { m_commands.Command2_Click(); };
-    Command3.Click = [this] { m_commands.Command3_Click(); };
+    Command2.Click = [this] { m_runner.Click(CommandRunner::Command::AddressToLink); };
+    Command3.Click = [this] { m_runner.Click(CommandRunner::Command::LinkToAddress); };
 }
 
 frmTest::~frmTest() {
@@ -67,6 +67,7 @@ bool frmTest::Show(int showCommand) {
     if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, x, y, width, height, nullptr, nullptr, m_instance,
                          this))
         return false;
+    m_runner.Bind(m_hwnd, kCommandStepDone);
     CreateControls();
     Form_Load();
     FitClientArea();
@@ -174,10 +175,20 @@ bool frmTest::HandleTabKey(const MSG& msg) {
     return true;
 }
 
+bool frmTest::HandleEnterKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    const HWND focus = GetFocus();
+    const bool button = focus == Command2.hwnd() || focus == Command3.hwnd();
+    if (!button || !IsWindowEnabled(focus)) return false;
+    // Swallowed, so no WM_CHAR follows; the button's click comes as from a press.
+    SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+    return true;
+}
+
 int frmTest::RunMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (HandleTabKey(msg)) continue;
+        if (HandleTabKey(msg) || HandleEnterKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -218,11 +229,19 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN:
             if (m_backBrush) return reinterpret_cast<LRESULT>(m_backBrush.get());
             break;
-        case WM_LBUTTONDOWN:
-            // A click is a press and a release on the empty client area.
+        case WM_LBUTTONDOWN: {
+            // A click is a press and a release on the empty client area. The
+            // frame and the strip under the title answer as client area too
+            // (the skin's hit test), so a press there arrives here, outside
+            // the client rectangle: it starts nothing.
+            RECT client;
+            GetClientRect(m_hwnd, &client);
+            const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (!PtInRect(&client, at)) break;
             m_clickStarted = true;
             SetCapture(m_hwnd);
             return 0;
+        }
         case WM_LBUTTONUP:
             if (m_clickStarted) {
                 m_clickStarted = false;
@@ -232,6 +251,9 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
                 if (PtInRect(&client, at)) Form_Click();
             }
+            return 0;
+        case kCommandStepDone:
+            m_runner.OnStepDone(wParam);
             return 0;
         case WM_CAPTURECHANGED:
             m_clickStarted = false;

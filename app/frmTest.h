@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "CommandRunner.h"
 #include "ConversionCommands.h"
 #include "caption/cOrvelCaption.h"
 #include "plumbing/Clipboard.h"
@@ -22,6 +23,8 @@ public:
     static constexpr const wchar_t* kCaption = L"Torvane V4.1 Build 20070401";
     static constexpr int kClientWidth = 482;
     static constexpr int kClientHeight = 155;
+    // Posted by the command runner's worker when a step of a command ends.
+    static constexpr UINT kCommandStepDone = WM_APP + 1;
     // Control identifiers, also how other programs (the end-to-end tests) find them.
     enum ControlId : int { kText1 = 101, kText2 = 102, kCommand2 = 103, kCommand3 = 104, kPicCaption = 105, kPicBorder = 106 };
 
@@ -54,6 +57,8 @@ private:
     void FitClientArea();
     // Tab and Shift+Tab move the focus through the tab order; true when handled.
     bool HandleTabKey(const MSG& msg);
+    // Enter on a focused button presses it, as in dialogs; true when handled.
+    bool HandleEnterKey(const MSG& msg);
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -66,6 +71,7 @@ private:
     UniqueBrush m_backBrush;
     Clipboard m_clipboard;
     ConversionCommands m_commands;
+    CommandRunner m_runner{m_commands, m_clipboard};  // after what it uses, so it goes first
     std::array<HWND, 4> m_tabOrder{};
     std::shared_ptr<cOrvelCaption> m_cCaption;  // the window's skin, from Form_Load on
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Module1.h"
+#include "app/ThunderLink.h"
 
 namespace {
 
@@ -43,7 +44,35 @@ void EncodeText(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 
+// An address of `size` characters, mostly Chinese with some ASCII; `korean`
+// puts a character GBK cannot hold in front, so the link carries UTF-8.
+std::wstring LongAddress(size_t size, bool korean) {
+    std::wstring text = korean ? L"http://한/" : L"http://x/";
+    const std::wstring pattern = L"下载文件 a.zip/测试路径";
+    while (text.size() < size) text += pattern;
+    text.resize(size);
+    return text;
+}
+
+// The window's conversions; throughput is of the address's characters.
+void AddressToLink(benchmark::State& state) {
+    const std::wstring address = LongAddress(static_cast<size_t>(state.range(0)), state.range(1) != 0);
+    for (auto _ : state) benchmark::DoNotOptimize(ThunderLink::FromAddress(address));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+}
+
+void LinkToAddress(benchmark::State& state) {
+    const std::wstring link = ThunderLink::FromAddress(LongAddress(static_cast<size_t>(state.range(0)), state.range(1) != 0));
+    const std::wstring_view payload = std::wstring_view(link).substr(10);
+    for (auto _ : state) benchmark::DoNotOptimize(ThunderLink::ToAddress(payload));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+}
+
 }  // namespace
+
+// 16 MB of text, as GBK and as UTF-8.
+BENCHMARK(AddressToLink)->Args({16 << 20, 0})->Args({16 << 20, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(LinkToAddress)->Args({16 << 20, 0})->Args({16 << 20, 1})->Unit(benchmark::kMillisecond);
 
 // Throughput is of the decoded (binary) bytes in both directions.
 BENCHMARK(EncodeWide)->Arg(100)->Arg(32000);

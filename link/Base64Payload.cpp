@@ -83,7 +83,7 @@ inline std::uint16_t PairAt(const char* p) {
 // Characters that Clean changes or drops.
 constexpr std::array<bool, 256> MakeSpecial() {
     std::array<bool, 256> table{};
-    for (const char c : {' ', '\t', '\n', '\r', '\v', '\f', '-', '_', '&'}) table[static_cast<unsigned char>(c)] = true;
+    for (const char c : {' ', '\t', '\n', '\r', '\v', '\f', '-', '_'}) table[static_cast<unsigned char>(c)] = true;
     return table;
 }
 constexpr auto kSpecial = MakeSpecial();
@@ -175,8 +175,7 @@ std::string_view Clean(std::string_view raw, std::string& scratch) {
     size_t i = ByteScan::Find(
         raw,
         [](std::uint64_t w) {
-            return ByteScan::AnyBelow(w, 0x21) | ByteScan::AnyEqual(w, '-') | ByteScan::AnyEqual(w, '_') |
-                   ByteScan::AnyEqual(w, '&');
+            return ByteScan::AnyBelow(w, 0x21) | ByteScan::AnyEqual(w, '-') | ByteScan::AnyEqual(w, '_');
         },
         [](unsigned char c) { return kSpecial[c]; });
     if (i == raw.size()) return raw;
@@ -190,9 +189,6 @@ std::string_view Clean(std::string_view raw, std::string& scratch) {
             scratch.push_back('+');
         } else if (c == '_') {
             scratch.push_back('/');
-        } else if (c == '&') {
-            scratch.push_back('&');
-            if (raw.substr(i, 5) == "&amp;") i += 4;
         }  // white space is dropped
     }
     return scratch;
@@ -202,10 +198,10 @@ bool Decode(std::string_view text, std::string& buffer, std::string_view& decode
     size_t padding = 0;
     while (padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
     const std::string_view data = text.substr(0, text.size() - padding);
-    // One data character short of a byte, or more "=" than the last group
-    // can take, cannot be Base64.
+    // One data character short of a byte cannot be Base64. Surplus "=" at
+    // the end (as some pages write them) are padding all the same.
     const size_t tail = data.size() % 4;
-    if (tail == 1 || padding > (4 - tail) % 4) return false;
+    if (tail == 1) return false;
 
     const size_t groups = data.size() / 4;
     const size_t length = groups * 3 + (tail == 0 ? 0 : tail - 1);

@@ -8,8 +8,8 @@
 // RFC 4648 Base64 with padding, the form Module1 gives.
 namespace Base64Payload {
 
-// `raw` with "&amp;" read as "&", white space (line breaks included) removed,
-// and the URL-safe "-" and "_" read as "+" and "/". Returns `raw` itself
+// `raw` with white space (line breaks included) removed, and the URL-safe
+// "-" and "_" read as "+" and "/". Returns `raw` itself
 // when there is nothing to change, otherwise the text built in `scratch`.
 std::string_view Clean(std::string_view raw, std::string& scratch);
 
@@ -17,9 +17,9 @@ std::string_view Clean(std::string_view raw, std::string& scratch);
 // which grows as needed and is never made smaller, so that decoding many
 // payloads into one buffer allocates (and clears) memory only now and then.
 // `decoded` gets the decoded bytes; false when the text is not valid: "=" may
-// stand only at the end, and the padding may be left off in part or in
-// full; a length that no padding can complete, any other character, or "="
-// anywhere else make it invalid. Unused low bits of the last character are
+// stand only at the end, where the padding may be left off in part or in
+// full, or run on beyond it; a length that no padding can complete, any
+// other character, or "=" anywhere else make it invalid. Unused low bits of the last character are
 // ignored.
 bool Decode(std::string_view text, std::string& buffer, std::string_view& decoded);
 

@@ -28,10 +28,14 @@ Options:
                      and qqdl links on one line, separated by tabs). A link
                      given with --to is decoded first and its address encoded.
   -c, --charset SET  auto, gbk or utf-8 (also utf8, cp936). Decoding: auto
-                     takes an address as UTF-8 when its bytes are valid UTF-8,
-                     otherwise as GBK; gbk or utf-8 forces one. Encoding: the
-                     set the address is written in; GBK unless utf-8 is given
-                     (links read with --to always have their set detected).
+                     reads an address in the set its bytes are valid in, and
+                     when they are valid in both, in the one that spells the
+                     likelier address (a short payload that is equally likely
+                     either way is read as GBK); gbk or utf-8 forces one.
+                     Encoding: auto writes GBK, or UTF-8 when the address has
+                     a character GBK cannot hold; gbk refuses such an address;
+                     utf-8 always writes UTF-8 (links read with --to always
+                     have their set detected).
   -j, --json         one JSON object per line with the fields line, input,
                      scheme, depth, charset, address and the links by scheme
                      name, or error
@@ -41,19 +45,21 @@ Options:
   -V, --version      show the version and exit
 
 Links are read tolerantly: white space around a link and inside its Base64,
-"&amp;" for "&", URL-safe Base64 ("-", "_"), missing "=" padding, a flashget
-"&tag" suffix, and up to three trailing "/", ")" or "." are accepted. The
+URL-safe Base64 ("-", "_"), missing or surplus "=" padding, "&" (or "&amp;")
+and whatever follows it after the Base64 (a flashget "&tag", "&key=value"
+parameters), and up to three trailing "/", ")" or "." are accepted. The
 payload must then be valid Base64, carry its scheme's wrapper ("AA"/"ZZ",
-"[FLASHGET]" on both sides, "|" after an fs2you address) and be valid in its
-character set; otherwise the line fails. A character the chosen set cannot
-hold makes an encoding fail. The character set reported is "ascii" when the
-address has only ASCII characters.
+"[FLASHGET]" on both sides, "|" after an fs2you address), be valid in its
+character set and hold an address that is not blank; otherwise the line
+fails. GBK here has no user-defined areas. The character set reported is
+"ascii" when the address has only ASCII characters.
 
 A line that fails gives an empty result line and "line N: reason" on standard
 error (N counts arguments, or lines of standard input). Blank lines give blank
 result lines.
 
-Exit status: 0 if every line converted, 1 if some did not, 2 for bad options.
+Exit status: 0 if every line converted, 1 if some did not or standard input
+could not be read or the output written, 2 for bad options.
 
 Examples:
   torvane-link thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==

@@ -9,8 +9,11 @@
 class IStreams {
 public:
     virtual ~IStreams() = default;
+    static constexpr size_t kReadFailed = static_cast<size_t>(-1);
+
     // Reads what standard input has, up to `size` bytes, waiting for at
-    // least one; 0 at its end.
+    // least one; 0 at its end, kReadFailed when it cannot be read (closed,
+    // a directory, an I/O error).
     virtual size_t Read(char* buffer, size_t size) = 0;
     // All of standard input at once, when it is a file that can be mapped
     // into memory (then Read is not used); it saves copying large batches.

@@ -83,7 +83,9 @@ std::string LineBatch::VerboseReport(const LinkConverter::Result& result) const 
     std::string report(Scheme::Name(*result.scheme));
     if (result.depth > 0)
         report.append(", ").append(std::to_string(result.depth)).append(result.depth == 1 ? " level" : " levels");
-    if (result.charset) report.append(", charset ").append(LinkCodec::Name(*result.charset));
+    // An address passed through as it is has no character set worth telling.
+    if (result.charset && (result.depth > 0 || result.linkCount > 0))
+        report.append(", charset ").append(LinkCodec::Name(*result.charset));
     if (result.linkCount > 0) {
         report.append(", encoded as ");
         for (size_t i = 0; i < result.linkCount; ++i)

@@ -43,6 +43,9 @@ bool WrappedIn(std::string_view s, const char (&mark)[N]) {
            std::memcmp(s.data() + s.size() - length, mark, length) == 0;
 }
 
+// White space that Clean drops.
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
     if (s.size() < lowerPrefix.size()) return false;
     for (size_t i = 0; i < lowerPrefix.size(); ++i) {
@@ -62,16 +65,20 @@ Failure ToText(std::string_view bytes, CharsetChoice choice, std::string& buffer
         text = bytes;
         return {};
     }
-    if (choice != CharsetChoice::Gbk && Utf8::IsValid(bytes)) {
-        charset = Charset::Utf8;
+    if (choice == CharsetChoice::Detect) {
+        const std::optional<Charset> detected = ::Charset::Detect(bytes);
+        if (!detected) return {kCharset, "not valid UTF-8 or GBK"};
+        charset = *detected;
+    } else {
+        charset = choice == CharsetChoice::Utf8 ? Charset::Utf8 : Charset::Gbk;
+    }
+    if (charset == Charset::Utf8) {
+        if (!Utf8::IsValid(bytes)) return {kCharset, "not valid UTF-8"};
         text = bytes;
         return {};
     }
-    if (choice == CharsetChoice::Utf8) return {kCharset, "not valid UTF-8"};
-    charset = Charset::Gbk;
     buffer.clear();
-    if (!Gbk::ToUtf8(bytes, buffer))
-        return {kCharset, choice == CharsetChoice::Gbk ? "not valid GBK" : "not valid UTF-8 or GBK"};
+    if (!Gbk::ToUtf8(bytes, buffer)) return {kCharset, "not valid GBK"};
     text = buffer;
     return {};
 }
@@ -118,17 +125,7 @@ Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice 
 
 }  // namespace
 
-std::string_view Name(Charset charset) {
-    switch (charset) {
-        case Charset::Ascii:
-            return "ascii";
-        case Charset::Utf8:
-            return "utf-8";
-        case Charset::Gbk:
-            return "gbk";
-    }
-    return "";
-}
+std::string_view Name(Charset charset) { return ::Charset::Name(charset); }
 
 bool IsPrintable(std::string_view address) {
     const auto controlIn = [](std::uint64_t w) { return ByteScan::AnyBelow(w, 0x20) | ByteScan::AnyEqual(w, 0x7F); };
@@ -172,8 +169,9 @@ bool IsPrintableAscii(std::string_view address) {
 }
 
 bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error) {
-    // A "&" ends a flashget payload whether it was pasted as "&" or "&amp;".
-    if (kind == Scheme::Kind::Flashget) text = text.substr(0, text.find('&'));
+    // A "&" ends the payload whether it was pasted as "&" or "&amp;": a
+    // flashget "&tag", or parameters that download pages append.
+    text = text.substr(0, text.find('&'));
 
     // Most links are clean: valid Base64 holds nothing that Clean changes.
     const Failure first = DecodePayload(kind, text, choice, layer);
@@ -182,15 +180,17 @@ bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Laye
     // Otherwise the cleaned payload as it stands, then with up to three
     // trailing decorations taken off one by one. "/" is also a Base64
     // character, so it goes only when the reading with it does not pass.
-    std::string_view base64 = Base64Payload::Clean(text, layer.cleaned);
+    // Decorations are taken as they were pasted: a URL-safe "_" that Clean
+    // reads as "/" is not one.
     Failure best = first;
     for (int stripped = 0;; ++stripped) {
-        const Failure failure = DecodePayload(kind, base64, choice, layer);
+        const Failure failure = DecodePayload(kind, Base64Payload::Clean(text, layer.cleaned), choice, layer);
         if (!failure.stage) return true;
         if (failure.stage > best.stage) best = failure;
-        if (stripped == kMaxDecorations || base64.empty() || kDecorations.find(base64.back()) == std::string_view::npos)
+        while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+        if (stripped == kMaxDecorations || text.empty() || kDecorations.find(text.back()) == std::string_view::npos)
             break;
-        base64.remove_suffix(1);
+        text.remove_suffix(1);
     }
     error.assign(best.reason);
     return false;
@@ -214,6 +214,10 @@ std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetCho
     buffer.clear();
     char32_t unmappable = 0;
     if (Gbk::FromUtf8(address, buffer, unmappable)) return std::string_view(buffer);
+    if (choice == CharsetChoice::Detect) {
+        charset = Charset::Utf8;
+        return address;
+    }
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(unmappable));
     error = std::string("character ") + code + " cannot be represented in GBK";

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "Charset.h"
 #include "Scheme.h"
 
 // One layer of a wrapper link, in both directions: the payload of a
@@ -12,10 +13,11 @@ namespace LinkCodec {
 
 // How the bytes of an address are read or written. Ascii is reported when
 // every byte is below 0x80, where the choice makes no difference.
-enum class Charset { Ascii, Utf8, Gbk };
+using Charset = ::Charset::Kind;
 
-// What the user asked for: detect (UTF-8 when the bytes are valid UTF-8,
-// otherwise GBK), or one set forced.
+// What the user asked for: the set detected (Charset::Detect) when reading,
+// GBK with UTF-8 for addresses GBK cannot hold when writing; or one set
+// forced.
 enum class CharsetChoice { Detect, Utf8, Gbk };
 
 std::string_view Name(Charset charset);  // "ascii", "utf-8", "gbk"
@@ -33,17 +35,19 @@ struct Layer {
 };
 
 // Decodes the text that follows the scheme prefix of a wrapper link of
-// `kind`. The text is read tolerantly (see Base64Payload::Clean; a flashget
-// "&tag" suffix is dropped; up to three trailing "/", ")" or "." that do not
-// fit the payload are ignored); the payload must then be valid Base64, carry
+// `kind`. The text is read tolerantly (see Base64Payload::Clean; "&" and
+// what follows it, such as a flashget "&tag" or "&key=value" parameters, is
+// dropped; up to three trailing "/", ")" or "." that do not fit the payload
+// are ignored); the payload must then be valid Base64, carry
 // its scheme's wrapper, be valid in the character set, and hold a non-empty
 // address without control characters. False with the reason in `error`.
 bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error);
 
-// The bytes of a UTF-8 address in the character set links are written in
-// (GBK unless UTF-8 is asked for): `address` itself when they are the same,
-// otherwise built in `buffer`. Nothing when a character has no code there
-// (or the address is not valid UTF-8), with the reason in `error`.
+// The bytes of a UTF-8 address in the character set links are written in:
+// GBK when every character has a GBK code, otherwise UTF-8 (Detect); or the
+// set forced. `address` itself when they are the same, otherwise built in
+// `buffer`. Nothing when a character has no code in a forced GBK (or the
+// address is not valid UTF-8), with the reason in `error`.
 std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetChoice choice, std::string& buffer,
                                             Charset& charset, std::string& error);
 

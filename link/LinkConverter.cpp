@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Base64Payload.h"
+#include "Utf8.h"
 
 namespace {
 
@@ -79,6 +80,11 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
             Fail("address contains control characters");
             return r;
         }
+        if (!Utf8::IsValid(r.address)) {
+            Fail("address is not valid UTF-8");
+            return r;
+        }
+        r.charset = Utf8::IsAscii(r.address) ? LinkCodec::Charset::Ascii : LinkCodec::Charset::Utf8;
     }
     if (m_target != Target::None && !EncodeAddress()) return r;
     r.status = Result::Status::Converted;
@@ -106,9 +112,10 @@ bool LinkConverter::AppendPlainQuick(std::string_view input, std::string& out) {
             return false;
         const std::string_view address = bytes.substr(2, bytes.size() - 4);
         if (address.empty() || !LinkCodec::IsPrintableAscii(address)) return false;
-        // A nested link takes Convert's way.
+        // A nested link, or a blank address, takes Convert's way.
         const std::string_view inner = Trim(address);
-        if (!inner.empty() && (inner[0] | 0x20) != 'h') {
+        if (inner.empty()) return false;
+        if ((inner[0] | 0x20) != 'h') {
             const std::optional<Scheme::Match> nested = Scheme::Detect(inner);
             if (nested && Scheme::IsWrapper(nested->kind)) return false;
         }
@@ -180,6 +187,9 @@ bool LinkConverter::Unwrap(Scheme::Kind kind, std::string_view link) {
         // An inner link is read with the same tolerance as an input line.
         // Most addresses start with "h": no wrapper scheme does.
         const std::string_view inner = Trim(m_layer.address);
+        if (inner.empty()) return Fail(r.depth > 1 ? "level " + std::to_string(r.depth) + " (" +
+                                                         std::string(Scheme::Name(kind)) + "): blank address"
+                                                   : "blank address");
         const std::optional<Scheme::Match> match =
             inner.empty() || (inner[0] | 0x20) == 'h' ? std::nullopt : Scheme::Detect(inner);
         if (!match || !Scheme::IsWrapper(match->kind)) {

@@ -19,9 +19,12 @@ int LinkTool::Main(const std::vector<std::string>& args, IStreams& streams) {
     const CommandLine::Parsed parsed = CommandLine::Parse(args);
     switch (parsed.action) {
         case CommandLine::Action::Help:
-            return streams.Write(CommandLine::HelpText()) ? kAllConverted : kSomeFailed;
         case CommandLine::Action::Version:
-            return streams.Write(CommandLine::VersionText()) ? kAllConverted : kSomeFailed;
+            if (streams.Write(parsed.action == CommandLine::Action::Help ? std::string(CommandLine::HelpText())
+                                                                         : CommandLine::VersionText()))
+                return kAllConverted;
+            streams.WriteError("torvane-link: cannot write to standard output\n");
+            return kSomeFailed;
         case CommandLine::Action::Error:
             streams.WriteError("torvane-link: " + parsed.error + "\nTry 'torvane-link --help' for more information.\n");
             return kBadOptions;
@@ -45,6 +48,10 @@ int LinkTool::Run() {
         }
     }
     Collect();
+    if (m_readFailed) {
+        m_streams.WriteError("torvane-link: cannot read standard input\n");
+        return kSomeFailed;
+    }
     if (m_writeFailed) {
         m_streams.WriteError("torvane-link: cannot write the results\n");
         return kSomeFailed;
@@ -67,6 +74,10 @@ void LinkTool::ReadLines() {
     std::string partial;  // a line that runs on into the next read
     for (;;) {
         const size_t got = m_streams.Read(buffer.get(), kReadSize);
+        if (got == IStreams::kReadFailed) {
+            m_readFailed = true;
+            break;
+        }
         if (got == 0) break;
         const char* p = buffer.get();
         const char* const end = p + got;

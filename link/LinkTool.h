@@ -31,6 +31,7 @@ private:
     size_t m_line = 0;  // lines written out so far
     bool m_anyFailed = false;
     bool m_writeFailed = false;
+    bool m_readFailed = false;
     std::string m_out;
     std::string m_err;
 };

@@ -65,8 +65,9 @@ size_t StdStreams::Read(char* buffer, size_t size) {
     if (!m_consoleInput) {
         DWORD got = 0;
         const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        if (input == nullptr || input == INVALID_HANDLE_VALUE) return kReadFailed;
         // The end of a pipe reads as ERROR_BROKEN_PIPE: the end of input.
-        if (input == nullptr || !ReadFile(input, buffer, want, &got, nullptr)) return 0;
+        if (!ReadFile(input, buffer, want, &got, nullptr)) return GetLastError() == ERROR_BROKEN_PIPE ? 0 : kReadFailed;
         return got;
     }
     // A console hands over typed lines in UTF-16; Ctrl+Z at the start of a
@@ -147,7 +148,8 @@ size_t StdStreams::Read(char* buffer, size_t size) {
     for (;;) {
         const ssize_t got = ::read(STDIN_FILENO, buffer, size);
         if (got < 0 && errno == EINTR) continue;
-        return got > 0 ? static_cast<size_t>(got) : 0;
+        if (got < 0) return kReadFailed;
+        return static_cast<size_t>(got);
     }
 }
 

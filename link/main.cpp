@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     try {
         return LinkTool::Main(StdStreams::Arguments(argc, argv), streams);
     } catch (const std::exception& e) {
-        // Out of memory, or no code page 936 conversion on this system.
+        // Out of memory.
         streams.WriteError(std::string("torvane-link: ") + e.what() + "\n");
         return LinkTool::kSomeFailed;
     }

@@ -353,9 +353,11 @@ void cNCCalcSize::DragMoveWindow() {
         return r;
     };
     RECT rect = windowRect();
+    const RECT start = rect;
     POINT last{};
     GetCursorPos(&last);
-    // Ends when the button is released, the window loses activation or goes.
+    // Ends when the button is released, the window loses activation or goes;
+    // Esc ends it too and puts the window back where the drag started.
     while (m_hWnd && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) && m_bActive) {
         POINT now{};
         GetCursorPos(&now);
@@ -370,6 +372,11 @@ void cNCCalcSize::DragMoveWindow() {
             if (msg.message == WM_QUIT) {
                 // The application's own loop must still see it.
                 PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+                SetWindowPos(m_hWnd, nullptr, start.left, start.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER);
                 return;
             }
             TranslateMessage(&msg);

@@ -138,3 +138,60 @@ TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
     CloseHandle(release);
     EXPECT_EQ(ClipboardText(), L"http://example.com/held");
 }
+
+TEST_F(CommandsOnWindowsTest, BoxesHoldTextsUpToTheirLimitAndTheCutOnesWhole) {
+    const std::wstring fits = L"http://x/" + std::wstring(ConversionCommands::kBoxLimit - 9, L'中');
+    for (const std::wstring& address : {fits, fits + L"b"}) {
+        SetClipboardText(address);
+        commands.Command2_Click();
+        const std::wstring link = ClipboardText();
+        ASSERT_EQ(link.rfind(L"thunder://", 0), 0u);
+        // What the controls hold is all that was put in them, mark included.
+        EXPECT_EQ(text1.Text(), ConversionCommands::BoxText(address, false));
+        EXPECT_EQ(text2.Text(), ConversionCommands::BoxText(link, true));
+        commands.Command3_Click();
+        EXPECT_EQ(ClipboardText(), address);
+    }
+    EXPECT_EQ(ConversionCommands::BoxText(fits, false), fits);
+}
+
+TEST_F(CommandsOnWindowsTest, ReadsGbkAndUtf8LinksAndWritesUtf8WhereGbkFallsShort) {
+    // The same Chinese address as a GBK link and as a UTF-8 link.
+    const std::wstring address = L"http://下载.example.com/文件 1.zip";
+    for (const std::wstring link : {L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=",
+                                    L"thunder://QUFodHRwOi8v5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcFpa"}) {
+        text1.SetText(L"");
+        SetClipboardText(link);
+        commands.Command3_Click();
+        EXPECT_EQ(text1.Text(), address) << link.size();
+        EXPECT_EQ(ClipboardText(), address);
+    }
+    // A Korean address has no GBK bytes: its link carries UTF-8 and converts back.
+    const std::wstring korean = L"http://example.com/한국어 파일.zip";
+    SetClipboardText(korean);
+    commands.Command2_Click();
+    EXPECT_EQ(ClipboardText(), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20v7ZWc6rWt7Ja0IO2MjOydvC56aXBaWg==");
+    commands.Command3_Click();
+    EXPECT_EQ(text1.Text(), korean);
+    EXPECT_EQ(ClipboardText(), korean);
+}
+
+TEST_F(CommandsOnWindowsTest, RefusedLinksLeaveTheClipboardAlone) {
+    // Invalid Base64, no "AA"..."ZZ" around the address, a NUL in it.
+    for (const std::wstring link : {L"thunder://QUFodHRwOi8veFpa/", L"thunder://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw",
+                                    L"thunder://QUFoAHR0cDovL3haWg=="}) {
+        text1.SetText(L"one");
+        SetClipboardText(link);
+        ASSERT_TRUE(OpenClipboard(nullptr));  // a second format beside the text
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 1);
+        SetClipboardData(RegisterClipboardFormatW(L"Torvane.Extra"), memory);
+        CloseClipboard();
+        const DWORD sequence = GetClipboardSequenceNumber();
+        commands.Command3_Click();
+        EXPECT_EQ(text2.Text(), link);
+        EXPECT_EQ(text1.Text(), L"one");
+        EXPECT_EQ(ClipboardText(), link);
+        EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Torvane.Extra")));
+        EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    }
+}

@@ -200,3 +200,94 @@ TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
     ClickAt({frame.left + W - 15, frame.top + 15});
     EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 5000), WAIT_OBJECT_0);
 }
+
+namespace {
+
+// Pumps until `condition` holds or `seconds` pass; whether it held.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD seconds = 10) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < seconds * 1000; Pump(10))
+        if (condition()) return true;
+    return condition();
+}
+
+// Waits until the clipboard has changed since `sequence` and holds text; that text.
+std::wstring ClipboardTextAfter(DWORD sequence) {
+    std::wstring text;
+    WaitUntil(
+        [&] {
+            if (GetClipboardSequenceNumber() == sequence || !IsClipboardFormatAvailable(CF_UNICODETEXT)) return false;
+            text = ClipboardText();
+            return !text.empty();
+        },
+        60);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(TorvaneTest, AcknowledgementNeedsPressAndReleaseOnTheClientArea) {
+    RECT frame{};
+    GetWindowRect(m_window, &frame);
+    const POINT inside = ClientToScreenPoint(m_window, 200, 140);
+    // A press on the left frame, then on the strip under the title plate,
+    // each released on the empty client area. Tab after each shows that the
+    // release has been handled: the focus moves on, the boxes stay empty.
+    const POINT presses[] = {{frame.left + 4, (frame.top + frame.bottom) / 2},
+                             {(frame.left + frame.right) / 2, frame.top + 42}};
+    const HWND focusAfter[] = {text2, command2};
+    for (int i = 0; i < 2; ++i) {
+        MoveTo(presses[i]);
+        LeftDown();
+        MoveTo(inside);
+        LeftUp();
+        PressKey(VK_TAB);
+        ASSERT_TRUE(WaitUntil([&] { return Focused() == focusAfter[i]; })) << i;
+        EXPECT_EQ(WindowText(text1), L"") << i;
+        EXPECT_EQ(WindowText(text2), L"") << i;
+    }
+    ClickAt(inside);
+    EXPECT_EQ(TextAfterChange(text1, L""), Acknowledgement::Text1());
+}
+
+TEST_F(TorvaneTest, EnterPressesTheFocusedButton) {
+    SetClipboardText(L"http://example.com/a.zip");
+    PressKey(VK_TAB);
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return Focused() == command2; }));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(TextAfterChange(text2, L""), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
+}
+
+TEST_F(TorvaneTest, SixteenMegabyteTextConvertsBothWays) {
+    // 16 Mi characters, ASCII and Chinese; code page 936 gives 2 bytes for each Chinese one.
+    std::wstring address = L"http://example.com/";
+    const std::wstring piece = L"下载/file-0123.zip&";
+    while (address.size() < (size_t{16} << 20)) address += piece;
+    address.resize(size_t{16} << 20);
+    size_t bytes = 4;  // the two markers
+    for (wchar_t c : address) bytes += c < 0x80 ? 1 : 2;
+    const size_t linkLength = 10 + (bytes + 2) / 3 * 4;
+
+    SetClipboardText(address);
+    DWORD sequence = GetClipboardSequenceNumber();
+    // Both buttons at once: the second press comes while the first text is
+    // still being converted, and runs after it, on the link it put on the
+    // clipboard.
+    ClickAt(CenterOf(command2));
+    ClickAt(CenterOf(command3));
+    std::wstring result;
+    for (int change = 0; change < 2 && result.rfind(L"h", 0) != 0; ++change) {
+        result = ClipboardTextAfter(sequence);
+        sequence = GetClipboardSequenceNumber();
+    }
+    EXPECT_EQ(result.size(), address.size());
+    EXPECT_TRUE(result == address);
+    // The boxes show the beginnings, with the mark that they are cut.
+    const std::wstring box1 = WindowText(text1), box2 = WindowText(text2);
+    EXPECT_EQ(box1.substr(0, 100), address.substr(0, 100));
+    EXPECT_NE(box1.find(L"已截断：全文共 16777216 个字符"), std::wstring::npos);
+    EXPECT_EQ(box2.substr(0, 30), L"thunder://QUFodHRwOi8vZXhhbXBs");
+    EXPECT_NE(box2.find(L"已截断：全文共 " + std::to_wstring(linkLength) + L" 个字符"), std::wstring::npos);
+}

@@ -146,17 +146,13 @@ void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream
 
 }  // namespace
 
-ChildProcess::Outcome ChildProcess::Run(const std::string& program, const std::vector<std::string>& args,
-                                        const std::string& input) {
-    Outcome outcome;
-    char base[] = "/tmp/torvane-link-test-XXXXXX";
-    const int baseFd = mkstemp(base);
-    if (baseFd < 0) return outcome;
-    close(baseFd);
-    const std::string inPath = std::string(base) + ".in", outPath = std::string(base) + ".out",
-                      errPath = std::string(base) + ".err";
-    WriteAll(inPath, input);
+namespace {
 
+// Runs `program` with standard input, output and error opened from the
+// files named; its exit status, or -1.
+int Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& inPath,
+          const std::string& outPath, const std::string& errPath) {
+    int status = -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
@@ -169,12 +165,45 @@ ChildProcess::Outcome ChildProcess::Run(const std::string& program, const std::v
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
         int wstatus = 0;
-        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) outcome.status = WEXITSTATUS(wstatus);
+        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) status = WEXITSTATUS(wstatus);
     }
     posix_spawn_file_actions_destroy(&actions);
+    return status;
+}
+
+std::string TempBase() {
+    char base[] = "/tmp/torvane-link-test-XXXXXX";
+    const int baseFd = mkstemp(base);
+    if (baseFd < 0) return {};
+    close(baseFd);
+    return base;
+}
+
+}  // namespace
+
+ChildProcess::Outcome ChildProcess::Run(const std::string& program, const std::vector<std::string>& args,
+                                        const std::string& input) {
+    Outcome outcome;
+    const std::string base = TempBase();
+    if (base.empty()) return outcome;
+    const std::string inPath = base + ".in", outPath = base + ".out", errPath = base + ".err";
+    WriteAll(inPath, input);
+    outcome.status = Spawn(program, args, inPath, outPath, errPath);
     outcome.out = ReadAll(outPath);
     outcome.err = ReadAll(errPath);
-    for (const std::string& path : {std::string(base), inPath, outPath, errPath}) std::remove(path.c_str());
+    for (const std::string& path : {base, inPath, outPath, errPath}) std::remove(path.c_str());
+    return outcome;
+}
+
+ChildProcess::Outcome ChildProcess::RunRedirected(const std::string& program, const std::vector<std::string>& args,
+                                                  const std::string& inputPath, const std::string& outputPath) {
+    Outcome outcome;
+    const std::string base = TempBase();
+    if (base.empty()) return outcome;
+    const std::string errPath = base + ".err";
+    outcome.status = Spawn(program, args, inputPath, outputPath, errPath);
+    outcome.err = ReadAll(errPath);
+    for (const std::string& path : {base, errPath}) std::remove(path.c_str());
     return outcome;
 }
 

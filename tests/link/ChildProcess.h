@@ -17,6 +17,13 @@ public:
     // UTF-16 command line.
     static Outcome Run(const std::string& program, const std::vector<std::string>& args, const std::string& input);
 
+#ifndef _WIN32
+    // The same with standard input and output opened from the files named
+    // (such as "/" or "/dev/full"); standard error is collected.
+    static Outcome RunRedirected(const std::string& program, const std::vector<std::string>& args,
+                                 const std::string& inputPath, const std::string& outputPath);
+#endif
+
     // A file beside the test executable, given as a path relative to the
     // executable's folder.
     static std::string BesideTestExecutable(const std::string& relativePath);

@@ -12,7 +12,7 @@
 #include "link/Utf8.h"
 #include "tests/support/FakeControls.h"
 
-using Charset = LinkCodec::Charset;
+using Set = LinkCodec::Charset;
 using Choice = LinkCodec::CharsetChoice;
 using Status = LinkConverter::Result::Status;
 using Target = LinkConverter::Target;
@@ -25,33 +25,33 @@ const std::string kChinese = "http://下载.example.com/文件 1.zip";
 struct Vector {
     const char* link;
     const char* address;
-    Charset charset;
+    Set charset;
 };
 
 // Every scheme, with an ASCII address and the same Chinese address in GBK and UTF-8.
 const Vector kVectors[] = {
-    {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==", "http://example.com/a.zip", Charset::Ascii},
+    {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==", "http://example.com/a.zip", Set::Ascii},
     {"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=", "http://下载.example.com/文件 1.zip",
-     Charset::Gbk},
+     Set::Gbk},
     {"thunder://QUFodHRwOi8v5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcFpa", "http://下载.example.com/文件 1.zip",
-     Charset::Utf8},
+     Set::Utf8},
     {"flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=", "http://example.com/a.zip",
-     Charset::Ascii},
+     Set::Ascii},
     {"flashget://W0ZMQVNIR0VUXWh0dHA6Ly/PwtTYLmV4YW1wbGUuY29tL87EvP4gMS56aXBbRkxBU0hHRVRd",
-     "http://下载.example.com/文件 1.zip", Charset::Gbk},
+     "http://下载.example.com/文件 1.zip", Set::Gbk},
     {"flashget://W0ZMQVNIR0VUXWh0dHA6Ly/kuIvovb0uZXhhbXBsZS5jb20v5paH5Lu2IDEuemlwW0ZMQVNIR0VUXQ==",
-     "http://下载.example.com/文件 1.zip", Charset::Utf8},
-    {"qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", "http://example.com/a.zip", Charset::Ascii},
-    {"qqdl://aHR0cDovL8/C1NguZXhhbXBsZS5jb20vzsS8/iAxLnppcA==", "http://下载.example.com/文件 1.zip", Charset::Gbk},
+     "http://下载.example.com/文件 1.zip", Set::Utf8},
+    {"qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", "http://example.com/a.zip", Set::Ascii},
+    {"qqdl://aHR0cDovL8/C1NguZXhhbXBsZS5jb20vzsS8/iAxLnppcA==", "http://下载.example.com/文件 1.zip", Set::Gbk},
     {"qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=", "http://下载.example.com/文件 1.zip",
-     Charset::Utf8},
+     Set::Utf8},
     // fs2you: "host/path|size|..." as real links carry it, and as written here ("|0").
-    {"fs2you://ZXhhbXBsZS5jb20vZmlsZS5yYXJ8MTIzNDU2fGFiY2RlZg==", "http://example.com/file.rar", Charset::Ascii},
-    {"fs2you://ZXhhbXBsZS5jb20vYS56aXB8MA==", "http://example.com/a.zip", Charset::Ascii},
-    {"fs2you://z8LU2C5leGFtcGxlLmNvbS/OxLz+LnJhcnwxMDI0fHg=", "http://下载.example.com/文件.rar", Charset::Gbk},
-    {"fs2you://5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcHww", "http://下载.example.com/文件 1.zip", Charset::Utf8},
+    {"fs2you://ZXhhbXBsZS5jb20vZmlsZS5yYXJ8MTIzNDU2fGFiY2RlZg==", "http://example.com/file.rar", Set::Ascii},
+    {"fs2you://ZXhhbXBsZS5jb20vYS56aXB8MA==", "http://example.com/a.zip", Set::Ascii},
+    {"fs2you://z8LU2C5leGFtcGxlLmNvbS/OxLz+LnJhcnwxMDI0fHg=", "http://下载.example.com/文件.rar", Set::Gbk},
+    {"fs2you://5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcHww", "http://下载.example.com/文件 1.zip", Set::Utf8},
     {"thunder://QUFodHRwczovL8D919MusuLK1C/Ct762L87EvP7D+y5tcDQ/eD0xJnk9Mlpa",
-     "https://例子.测试/路径/文件名.mp4?x=1&y=2", Charset::Gbk},
+     "https://例子.测试/路径/文件名.mp4?x=1&y=2", Set::Gbk},
 };
 
 class ConverterTest : public testing::Test {
@@ -129,7 +129,7 @@ TEST_F(ConverterTest, EncodesEverySchemeInBothCharacterSets) {
     EXPECT_EQ(all.links[0], "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
     EXPECT_EQ(all.links[1], "flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=");
     EXPECT_EQ(all.links[2], "qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw");
-    EXPECT_EQ(all.charset, Charset::Ascii);
+    EXPECT_EQ(all.charset, Set::Ascii);
 }
 
 TEST_F(ConverterTest, RoundTripsThroughEveryScheme) {
@@ -150,7 +150,7 @@ TEST_F(ConverterTest, OrdinaryAddressesPassThrough) {
         ASSERT_EQ(r.status, Status::Converted) << address;
         EXPECT_EQ(r.address, address);
         EXPECT_EQ(r.depth, 0);
-        EXPECT_FALSE(r.charset.has_value());
+        EXPECT_EQ(r.charset, std::string_view(address).find("下") == std::string_view::npos ? Set::Ascii : Set::Utf8);
     }
     EXPECT_EQ(Address("  \thttp://example.com/a.zip \r\n"), kAscii);
 }
@@ -187,11 +187,17 @@ TEST_F(ConverterTest, ReadsPastedLinksTolerantly) {
     EXPECT_EQ(Address("qqdl://aHR0cDovL8/C1NguZXhhbXBsZS5jb20vzsS8/iAxLnppcA"), kChinese);
     EXPECT_EQ(Address("qqdl://aHR0cDovL3gvLz8/"), "http://x//??");
 
-    // flashget: a "&tag" (or "&amp;tag", as copied from a web page) is dropped.
+    // "&" and what follows (a flashget "&tag", parameters that download
+    // pages append, "&amp;" as copied from a web page) is dropped, and
+    // surplus "=" at the end are padding.
     const std::string flashget = "flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=";
     EXPECT_EQ(Address(flashget + "&abc123"), kAscii);
     EXPECT_EQ(Address(flashget + "&amp;abc123"), kAscii);
     EXPECT_EQ(Address(flashget + "&"), kAscii);
+    EXPECT_EQ(Address("thunder://" + gbk + "&key=value&x=1"), kChinese);
+    EXPECT_EQ(Address("qqdl://aHR0cDovL3gvLz8/&amp;f=2"), "http://x//??");
+    EXPECT_EQ(Address("thunder://" + gbk + "=="), kChinese);
+    EXPECT_EQ(Address("thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg====&k=v"), kAscii);
     // "&amp;" inside an address that a link holds stays what it is.
     EXPECT_EQ(Address("qqdl://aHR0cDovL3gvP2E9MSZhbXA7Yj0y"), "http://x/?a=1&amp;b=2");
 }
@@ -205,10 +211,12 @@ TEST_F(ConverterTest, RejectsPayloadsThatAreNotWhatTheirSchemeHolds) {
         {"thunder://", "no Base64 payload"},
         {"thunder://QUFodHRwOi8v*ZXhhbXBsZS5jb20vYS56aXBaWg==", "not valid Base64"},
         {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg=x=", "not valid Base64"},
-        {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg===", "not valid Base64"},
         {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaW", "not valid Base64"},  // one character too many
-        {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==&tag", "not valid Base64"},
         {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==!", "not valid Base64"},
+        // A URL-safe "_" is data, not a decoration to drop.
+        {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==_", "not valid Base64"},
+        {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==___", "not valid Base64"},
+        {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg=_=", "not valid Base64"},
         {"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==////", "not valid Base64"},  // four: not a decoration
         {"thunder://WFhodHRwOi8veFla", "missing AA...ZZ wrapper"},                       // "XXhttp://xYZ"
         {"thunder://QUFa", "missing AA...ZZ wrapper"},                                   // "AAZ"
@@ -217,6 +225,9 @@ TEST_F(ConverterTest, RejectsPayloadsThatAreNotWhatTheirSchemeHolds) {
         {"fs2you://ZXhhbXBsZS5jb20vYS56aXA=", "missing \"|\" after the fs2you address"},
         {"thunder://QUFodHRwOi8v/1pa", "not valid UTF-8 or GBK"},  // "AAhttp://\xFFZZ"
         {"thunder://QUFaWg==", "empty address"},
+        {"thunder://QUEgICBaWg==", "blank address"},                         // "AA   ZZ"
+        {"thunder://QUHjgIAgwqBaWg==", "blank address"},                     // ideographic and no-break space
+        {"http://x/\xC3", "address is not valid UTF-8"},
         {"qqdl://", "no Base64 payload"},
         {"thunder://QUFodHRwOi8vYQpiWlo=", "address contains control characters"},  // "http://a\nb"
         {"http://a\x01"
@@ -249,7 +260,7 @@ TEST_F(ConverterTest, UnwrapsNestedLinks) {
     ASSERT_EQ(gbk.status, Status::Converted) << gbk.error;
     EXPECT_EQ(gbk.address, kChinese);
     EXPECT_EQ(gbk.depth, 2);
-    EXPECT_EQ(gbk.charset, Charset::Gbk);  // the inner layer's set
+    EXPECT_EQ(gbk.charset, Set::Gbk);  // the inner layer's set
 }
 
 TEST_F(ConverterTest, StopsUnwrappingAfterEightLevels) {
@@ -292,12 +303,16 @@ TEST_F(ConverterTest, DetectsOrForcesTheCharacterSet) {
     EXPECT_EQ(Address("qqdl://aHR0cDovL+S4i+i9vQ==", Choice::Gbk), "http://涓嬭浇");
     EXPECT_EQ(Address("qqdl://aHR0cDovL/8=", Choice::Gbk), "error: not valid GBK");  // 0xFF
     // ASCII is reported as such whatever the choice.
-    EXPECT_EQ(Decode("qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", Choice::Gbk).charset, Charset::Ascii);
+    EXPECT_EQ(Decode("qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", Choice::Gbk).charset, Set::Ascii);
 }
 
 TEST_F(ConverterTest, EncodingFailsForCharactersTheSetCannotHold) {
-    EXPECT_EQ(Link("http://example.com/한.zip", Target::Thunder),
+    // By default an address GBK cannot hold is written in UTF-8.
+    EXPECT_EQ(Link("http://example.com/한.zip", Target::Thunder), "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20v7ZWcLnppcFpa");
+    EXPECT_EQ(Link("http://example.com/한.zip", Target::Thunder, Choice::Gbk),
               "error: character U+D55C cannot be represented in GBK");
+    // The user-defined areas are no part of GBK here.
+    EXPECT_EQ(Link("http://x/\uE000", Target::Qqdl, Choice::Gbk), "error: character U+E000 cannot be represented in GBK");
     EXPECT_EQ(Link("http://example.com/😀", Target::Qqdl, Choice::Gbk),
               "error: character U+1F600 cannot be represented in GBK");
     EXPECT_EQ(Link("http://example.com/한😀", Target::Thunder, Choice::Utf8),
@@ -307,7 +322,7 @@ TEST_F(ConverterTest, EncodingFailsForCharactersTheSetCannotHold) {
     EXPECT_EQ(Link("http://example.com/a|b", Target::Fs2you), "error: fs2you links cannot hold an address with \"|\"");
     EXPECT_EQ(Link("not an address", Target::Thunder), "error: not a link or address");
     // For --to all, one failing scheme fails the line.
-    EXPECT_EQ(Encode("https://example.com/한", Target::All).status, Status::Failed);
+    EXPECT_EQ(Encode("https://example.com/한", Target::All, Choice::Gbk).status, Status::Failed);
 }
 
 TEST_F(ConverterTest, ReencodesLinksIntoTheTarget) {
@@ -326,7 +341,8 @@ TEST_F(ConverterTest, ThunderTargetMatchesTheMainProgramByteForByte) {
                                                 "http://a/€·é%20 ~!@#$^*()_+{}",
                                                 "HTTP://" + std::string(3000, 'x'),
                                                 "http://中" + std::string(1, 'a'),
-                                                "http://中文"};
+                                                "http://中文",
+                                                "http://x/한국어 \xC2\xA0😀"};
     for (const std::string& address : addresses) {
         const std::u16string units = Utf8::ToUtf16(address);
         FakeTextBox text1, text2;

@@ -15,6 +15,7 @@ class FakeStreams : public IStreams {
 public:
     explicit FakeStreams(std::string input, size_t chunk = 1 << 20) : m_input(std::move(input)), m_chunk(chunk) {}
     size_t Read(char* buffer, size_t size) override {
+        if (failRead) return kReadFailed;
         const size_t n = std::min({size, m_chunk, m_input.size() - m_offset});
         std::copy_n(m_input.data() + m_offset, n, buffer);
         m_offset += n;
@@ -28,6 +29,7 @@ public:
 
     std::string out, err;
     bool failWrites = false;
+    bool failRead = false;
 
 private:
     std::string m_input;
@@ -100,11 +102,21 @@ TEST(LinkTool, TakesInputsFromArgumentsInsteadOfStandardInput) {
 }
 
 TEST(LinkTool, EncodesWithTo) {
-    const ToolRun run = RunTool({"--to", "thunder", kAddress, "https://例子.测试/", "http://x/한"});
-    EXPECT_EQ(run.status, 1);
+    // GBK, or UTF-8 for an address GBK cannot hold; --charset gbk refuses it.
+    const std::vector<std::string> addresses = {kAddress, "https://例子.测试/", "http://x/한"};
+    std::vector<std::string> args = {"--to", "thunder"};
+    args.insert(args.end(), addresses.begin(), addresses.end());
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
+              "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\nthunder://QUFodHRwczovL8D919MusuLK1C9aWg==\n"
+              "thunder://QUFodHRwOi8veC/tlZxaWg==\n");
+    args.insert(args.begin(), {"-c", "gbk"});
+    const ToolRun strict = RunTool(args);
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.out,
               "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\nthunder://QUFodHRwczovL8D919MusuLK1C9aWg==\n\n");
-    EXPECT_EQ(run.err, "line 3: character U+D55C cannot be represented in GBK\n");
+    EXPECT_EQ(strict.err, "line 3: character U+D55C cannot be represented in GBK\n");
 
     // --to all: the three links on one line, tab-separated.
     const ToolRun all = RunTool({"-t", "ALL", "--charset=utf-8", "http://x/"});
@@ -130,7 +142,7 @@ TEST(LinkTool, WritesOneJsonObjectPerLine) {
         "\n" +
         R"({"line":6,"input":"qqdl://aHR0cDovL+S4i+i9vS5leGFtcGxlLmNvbS/mlofku7YgMS56aXA=","scheme":"qqdl","depth":1,"charset":"utf-8","address":")" +
         kChinese + "\"}\n" +
-        R"({"line":7,"input":"ftp://x/y","scheme":"ftp","depth":0,"charset":null,"address":"ftp://x/y"})"
+        R"({"line":7,"input":"ftp://x/y","scheme":"ftp","depth":0,"charset":"ascii","address":"ftp://x/y"})"
         "\n" +
         R"({"line":8,"input":"nonsense","scheme":null,"error":"not a link or address"})"
         "\n";
@@ -189,11 +201,21 @@ TEST(LinkTool, HelpAndVersion) {
     EXPECT_EQ(RunTool({"-V"}).out, version.out);
 }
 
-TEST(LinkTool, ReportsOutputThatCannotBeWritten) {
+TEST(LinkTool, ReportsStreamsThatFail) {
     FakeStreams streams(kLink + "\n");
     streams.failWrites = true;
     EXPECT_EQ(LinkTool::Main({}, streams), 1);
     EXPECT_EQ(streams.err, "torvane-link: cannot write the results\n");
+    for (const char* option : {"--help", "-V"}) {
+        FakeStreams full("");
+        full.failWrites = true;
+        EXPECT_EQ(LinkTool::Main({option}, full), 1);
+        EXPECT_EQ(full.err, "torvane-link: cannot write to standard output\n");
+    }
+    FakeStreams unreadable(kLink + "\n");
+    unreadable.failRead = true;
+    EXPECT_EQ(LinkTool::Main({}, unreadable), 1);
+    EXPECT_EQ(unreadable.err, "torvane-link: cannot read standard input\n");
 }
 
 TEST(LinkTool, HandlesLargeBatches) {

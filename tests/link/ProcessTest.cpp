@@ -37,10 +37,10 @@ TEST(LinkProcess, ConvertsStandardInputLineByLine) {
     EXPECT_EQ(run.err, "line 2: not valid Base64\n");
 
     const auto json = RunLink({"--json", "--to", "qqdl"}, "http://x/한\n");
-    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.out,
-              "{\"line\":1,\"input\":\"http://x/한\",\"scheme\":\"http\",\"error\":\"character U+D55C cannot be "
-              "represented in GBK\"}\n");
+              "{\"line\":1,\"input\":\"http://x/한\",\"scheme\":\"http\",\"depth\":0,\"charset\":\"utf-8\","
+              "\"address\":\"http://x/한\",\"qqdl\":\"qqdl://aHR0cDovL3gv7ZWc\"}\n");
 }
 
 TEST(LinkProcess, AnswersOptionsAsCommandLineToolsDo) {
@@ -58,3 +58,17 @@ TEST(LinkProcess, AnswersOptionsAsCommandLineToolsDo) {
     EXPECT_EQ(bad.out, "");
     EXPECT_NE(bad.err.find("unknown scheme for --to"), std::string::npos);
 }
+
+#ifndef _WIN32
+TEST(LinkProcess, ReportsStandardStreamsThatFail) {
+    const std::string program = ChildProcess::BesideTestExecutable(TORVANE_LINK_PATH);
+    const auto directory = ChildProcess::RunRedirected(program, {}, "/", "/dev/null");
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_EQ(directory.err, "torvane-link: cannot read standard input\n");
+    for (const char* option : {"--help", "--version"}) {
+        const auto full = ChildProcess::RunRedirected(program, {option}, "/dev/null", "/dev/full");
+        EXPECT_EQ(full.status, 1) << option;
+        EXPECT_EQ(full.err, "torvane-link: cannot write to standard output\n") << option;
+    }
+}
+#endif

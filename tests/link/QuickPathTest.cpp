@@ -205,7 +205,7 @@ TEST(QuickPath, AnswersCommonLinesAsExpected) {
     EXPECT_EQ(Output({"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==", "thunder://QUEgICBaWg==",
                       "thunder://QUF0aHVuZGVyOi8vUVVGb2RIUndPaTh2ZUZwYVpa", "thunder://QUFaWg=="},
                      Target::None, Choice::Detect, false),
-              "http://example.com/a.zip\n   \nhttp://x\n\n");
+              "http://example.com/a.zip\n\nhttp://x\n\n");
     EXPECT_EQ(Output({" http://example.com/a.zip ", "http://example.com/a\x01.zip"}, Target::Thunder, Choice::Detect,
                      false),
               "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\n\n");

@@ -265,3 +265,72 @@ TEST_F(FrameTest, ActivationReachesTheSystemOnceWithoutItsFramePaint) {
     SendMessageW(window->hwnd(), WM_NCACTIVATE, TRUE, 0);
     EXPECT_TRUE(controller->WindowActive());
 }
+
+TEST_F(FrameTest, EscDuringCaptionDragPutsTheWindowBack) {
+    Frame();
+    ShowWindow(window->hwnd(), SW_SHOW);
+    SetForegroundWindow(window->hwnd());
+    SyntheticInput::Pump(50);
+    ASSERT_TRUE(controller->WindowActive());
+    struct Drag {
+        HWND hwnd;
+        RECT before;
+        POINT start;
+        HANDLE loopEnded;
+        bool moved = false, ended = false;
+    } drag{window->hwnd(), {}, {}, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    GetWindowRect(drag.hwnd, &drag.before);
+    drag.start = {drag.before.left + 150, drag.before.top + 20};
+    SyntheticInput::MoveTo(drag.start);
+
+    // This thread runs the move loop; another one drags, presses Esc while
+    // the button is still down, and lets go only once the loop has ended.
+    SyntheticInput::Button(true);
+    HANDLE mover = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto& d = *static_cast<Drag*>(p);
+            auto waitFor = [](auto condition) {
+                for (const DWORD t0 = GetTickCount(); GetTickCount() - t0 < 5000; Sleep(5))
+                    if (condition()) return true;
+                return false;
+            };
+            // The pointer keeps moving until the loop, once it runs, has moved the window.
+            int step = 0;
+            d.moved = waitFor([&] {
+                ++step;
+                SyntheticInput::Move({d.start.x + step % 40, d.start.y + step % 30});
+                Sleep(5);
+                RECT r{};
+                GetWindowRect(d.hwnd, &r);
+                return r.left != d.before.left || r.top != d.before.top;
+            });
+            SyntheticInput::Key(VK_ESCAPE, false);
+            SyntheticInput::Key(VK_ESCAPE, true);
+            d.ended = WaitForSingleObject(d.loopEnded, 5000) == WAIT_OBJECT_0;
+            const POINT further{d.start.x + 80, d.start.y + 60};
+            SyntheticInput::Move(further);
+            waitFor([&] {
+                POINT at{};
+                GetCursorPos(&at);
+                return at.x == further.x && at.y == further.y;
+            });
+            SyntheticInput::Button(false);
+            return 0;
+        },
+        &drag, 0, nullptr);
+    // The loop runs inside this pump and returns to it when it ends.
+    for (const DWORD t0 = GetTickCount(); !drag.moved && GetTickCount() - t0 < 10000;) SyntheticInput::Pump(10);
+    SetEvent(drag.loopEnded);
+    while (MsgWaitForMultipleObjects(1, &mover, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        SyntheticInput::Pump(0);
+    CloseHandle(mover);
+    CloseHandle(drag.loopEnded);
+
+    EXPECT_TRUE(drag.moved);
+    EXPECT_TRUE(drag.ended);
+    RECT after{};
+    GetWindowRect(window->hwnd(), &after);
+    EXPECT_EQ(after.left, drag.before.left);
+    EXPECT_EQ(after.top, drag.before.top);
+}

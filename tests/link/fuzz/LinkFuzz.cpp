@@ -3,15 +3,18 @@
 // Besides crashes, hangs and bad memory accesses, it checks what must hold
 // for any input: one result line per input line, decoded addresses that
 // survive a round trip, the same output with and without --verbose, and
-// the link encoder agreeing with Module1.
+// the link encoder agreeing with Module1, and the window reading a thunder
+// link as torvane-link does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/Module1.h"
+#include "app/ThunderLink.h"
 #include "link/Base64Payload.h"
 #include "link/LinkConverter.h"
 #include "link/LinkTool.h"
@@ -80,14 +83,23 @@ void CheckLine(std::string_view line) {
     LinkConverter decoder;
     const LinkConverter::Result& decoded = decoder.Convert(line);
     if (decoded.status != LinkConverter::Result::Status::Converted || decoded.depth == 0) return;
-    // A decoded address is printable UTF-8; put into a link and read back,
-    // it comes out the same.
+    // Where the window takes the same link, it finds the same address.
+    constexpr std::string_view kThunder = "thunder://";
+    if (decoded.depth == 1 && line.substr(0, kThunder.size()) == kThunder) {
+        const std::string_view payload = line.substr(kThunder.size());
+        const std::optional<std::wstring> window = ThunderLink::ToAddress(std::wstring(payload.begin(), payload.end()));
+        if (window) Require(Utf8::FromUtf16(std::u16string(window->begin(), window->end())) == decoded.address);
+    }
+    // A decoded address is printable UTF-8; put into a link in the set it
+    // was read in and read back in that set, it comes out the same.
     const std::string address(decoded.address);
     Require(Utf8::IsValid(address));
-    LinkConverter encoder(LinkConverter::Target::Qqdl, LinkCodec::CharsetChoice::Utf8);
+    const LinkCodec::CharsetChoice charset =
+        decoded.charset == LinkCodec::Charset::Gbk ? LinkCodec::CharsetChoice::Gbk : LinkCodec::CharsetChoice::Utf8;
+    LinkConverter encoder(LinkConverter::Target::Qqdl, charset);
     const LinkConverter::Result& encoded = encoder.Convert(address);
     if (encoded.status != LinkConverter::Result::Status::Converted) return;  // e.g. not a known scheme
-    LinkConverter again;
+    LinkConverter again(LinkConverter::Target::None, charset);
     const LinkConverter::Result& back = again.Convert(encoded.links[0]);
     Require(back.status == LinkConverter::Result::Status::Converted);
     Require(back.address == LinkConverter::Trim(address));

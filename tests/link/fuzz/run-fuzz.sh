@@ -13,15 +13,15 @@ seconds=${2:-60}
 
 sources=(
   "$here/LinkFuzz.cpp"
-  "$root"/link/Base64Payload.cpp "$root"/link/CommandLine.cpp "$root"/link/Gbk.cpp "$root"/link/Json.cpp "$root"/link/LineBatch.cpp
+  "$root"/link/Base64Payload.cpp "$root"/link/Charset.cpp "$root"/link/CommandLine.cpp "$root"/link/Gbk.cpp "$root"/link/Json.cpp "$root"/link/LineBatch.cpp
   "$root"/link/LinkCodec.cpp "$root"/link/LinkConverter.cpp "$root"/link/LinkTool.cpp "$root"/link/Scheme.cpp
   "$root"/link/Utf8.cpp
-  "$root"/app/AnsiCodePage.cpp "$root"/app/Module1.cpp
+  "$root"/app/AnsiCodePage.cpp "$root"/app/Module1.cpp "$root"/app/ThunderLink.cpp
 )
 fuzzer="$work/link_fuzz"
 rebuild=0
 [ -x "$fuzzer" ] || rebuild=1
-for f in "${sources[@]}" "$root"/link/*.h "$root"/app/*.h "$0"; do
+for f in "${sources[@]}" "$root"/link/*.h "$root"/link/*.inc "$root"/app/*.h "$0"; do
   [ "$f" -nt "$fuzzer" ] && rebuild=1
 done
 if [ "$rebuild" = 1 ]; then
