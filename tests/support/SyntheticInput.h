@@ -14,13 +14,18 @@ void Pump(DWORD ms);
 // Input without pumping, for use inside a modal loop that pumps itself.
 void Move(POINT screen);
 void Button(bool down);
+// Dispatches this thread's messages until none of the input the system has
+// taken is left in its queue. Input for another thread or process is not
+// waited for: wait for its effect instead.
+void SettleInput();
 
+// Input, then SettleInput.
 void MoveTo(POINT screen);
 void LeftDown();
 void LeftUp();
 // Press and release at a screen point, with pumping in between.
 void ClickAt(POINT screen);
-// One key going down or up.
+// One key going down or up, without pumping.
 void Key(WORD virtualKey, bool up);
 // Press and release of a key, with Shift held when asked.
 void PressKey(WORD virtualKey, bool shift = false);
