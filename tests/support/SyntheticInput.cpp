@@ -55,6 +55,14 @@ void LeftUp() {
     Button(false);
     SettleInput();
 }
+void LeftDownAt(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, screen);
+    SettleInput();
+}
+void LeftUpAt(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, screen);
+    SettleInput();
+}
 void ClickAt(POINT screen) {
     MoveTo(screen);
     LeftDown();
@@ -103,11 +111,12 @@ std::wstring ClipboardText() {
     return text;
 }
 
-int ClipboardFormatCount() {
-    if (!OpenClipboard(nullptr)) return -1;
-    const int count = CountClipboardFormats();
+std::vector<UINT> ClipboardFormats() {
+    std::vector<UINT> formats;
+    if (!OpenClipboard(nullptr)) return formats;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) formats.push_back(format);
     CloseClipboard();
-    return count;
+    return formats;
 }
 
 void PutOnClipboard(UINT format, const void* data, size_t bytes) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Drives the desktop as a user would: real (synthetic) pointer and key input,
 // and the clipboard read and written directly.
@@ -23,7 +24,12 @@ void SettleInput();
 void MoveTo(POINT screen);
 void LeftDown();
 void LeftUp();
-// Press and release at a screen point, with pumping in between.
+// A press or release that moves the pointer to a screen point in the same
+// input event, so it goes to the window there even while the program that
+// owns it is still handling an earlier move.
+void LeftDownAt(POINT screen);
+void LeftUpAt(POINT screen);
+// Press and release at a screen point.
 void ClickAt(POINT screen);
 // One key going down or up, without pumping.
 void Key(WORD virtualKey, bool up);
@@ -35,9 +41,9 @@ POINT CenterOf(HWND hwnd);
 // A point given in a window's client coordinates, in screen coordinates.
 POINT ClientToScreenPoint(HWND hwnd, int x, int y);
 
-// The clipboard's CF_UNICODETEXT, and how many formats it holds.
+// The clipboard's CF_UNICODETEXT, and the formats it holds.
 std::wstring ClipboardText();
-int ClipboardFormatCount();
+std::vector<UINT> ClipboardFormats();
 void SetClipboardText(const std::wstring& text);
 // Empties the clipboard and puts `bytes` of `data` on it in `format`.
 void PutOnClipboard(UINT format, const void* data, size_t bytes);
