@@ -93,10 +93,7 @@ protected:
     HWND Focused() { return ThreadInfo().hwndFocus; }
 
     // Presses the left button at `at`, waits until `pressed` shows that the
-    // program has handled the press, and lets go. The pointer moves with the
-    // press, in one event: the program hides its window for a moment while it
-    // handles a move (its WM_SETCURSOR), and a press sent then lands on the
-    // desktop.
+    // program has handled the press, and lets go.
     void PressAndRelease(POINT at, const std::function<bool()>& pressed) {
         LeftDownAt(at);
         EXPECT_TRUE(WaitUntil(pressed, kDeadlineMs)) << "the press was not handled";

@@ -64,9 +64,8 @@ void LeftUpAt(POINT screen) {
     SettleInput();
 }
 void ClickAt(POINT screen) {
-    MoveTo(screen);
-    LeftDown();
-    LeftUp();
+    LeftDownAt(screen);
+    LeftUpAt(screen);
 }
 
 void Key(WORD virtualKey, bool up) {

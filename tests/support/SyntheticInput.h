@@ -25,11 +25,13 @@ void MoveTo(POINT screen);
 void LeftDown();
 void LeftUp();
 // A press or release that moves the pointer to a screen point in the same
-// input event, so it goes to the window there even while the program that
-// owns it is still handling an earlier move.
+// input event. The system picks the window for the press as it takes it; a
+// framed window of another process may be hiding for a moment then, while it
+// answers WM_SETCURSOR for a move sent just before, and the press would go to
+// the desktop. Press another process's windows with these, not after MoveTo.
 void LeftDownAt(POINT screen);
 void LeftUpAt(POINT screen);
-// Press and release at a screen point.
+// Press and release at a screen point, with LeftDownAt and LeftUpAt.
 void ClickAt(POINT screen);
 // One key going down or up, without pumping.
 void Key(WORD virtualKey, bool up);
