@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Acknowledgement.h"
 #include "app/frmTest.h"
 #include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 using namespace SyntheticInput;
 
@@ -19,6 +22,16 @@ std::wstring ProgramPath() {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self);
     return path.substr(0, path.find_last_of(L"\\/") + 1) + L"..\\..\\app\\torvane.exe";
+}
+
+// The screen's pixels in a 9 x 9 square around `centre`.
+std::vector<COLORREF> ScreenPixels(POINT centre) {
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (int y = centre.y - 4; y <= centre.y + 4; ++y)
+        for (int x = centre.x - 4; x <= centre.x + 4; ++x) pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 class TorvaneTest : public testing::Test {
@@ -32,20 +45,22 @@ protected:
                                    &m_process))
             << GetLastError();
         WaitForInputIdle(m_process.hProcess, 10000);
-        for (int i = 0; i < 200 && !m_window; ++i) {
-            HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
-            DWORD pid = 0;
-            if (candidate) GetWindowThreadProcessId(candidate, &pid);
-            if (candidate && pid == m_process.dwProcessId && IsWindowVisible(candidate)) m_window = candidate;
-            else Sleep(25);
-        }
+        WaitUntil(
+            [this] {
+                HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
+                DWORD pid = 0;
+                if (candidate) GetWindowThreadProcessId(candidate, &pid);
+                if (candidate && pid == m_process.dwProcessId && IsWindowVisible(candidate)) m_window = candidate;
+                return m_window != nullptr;
+            },
+            kDeadlineMs);
         ASSERT_NE(m_window, nullptr) << "torvane.exe showed no window";
         text1 = GetDlgItem(m_window, frmTest::kText1);
         text2 = GetDlgItem(m_window, frmTest::kText2);
         command2 = GetDlgItem(m_window, frmTest::kCommand2);
         command3 = GetDlgItem(m_window, frmTest::kCommand3);
         SetForegroundWindow(m_window);
-        Pump(100);
+        ASSERT_TRUE(WaitUntil([this] { return GetForegroundWindow() == m_window && Focused(); }, kDeadlineMs));
     }
 
     void TearDown() override {
@@ -59,21 +74,44 @@ protected:
         }
     }
 
+    // The program runs in its own process, beside others on a loaded machine.
+    static constexpr DWORD kDeadlineMs = 10000;
+
     // Waits (pumping) until `hwnd`'s text is no longer `before`; its text then.
     std::wstring TextAfterChange(HWND hwnd, const std::wstring& before) {
-        for (int i = 0; i < 100; ++i) {
-            const std::wstring now = WindowText(hwnd);
-            if (now != before) return now;
-            Pump(20);
-        }
-        return WindowText(hwnd);
+        std::wstring now;
+        WaitUntil([&] { return (now = WindowText(hwnd)) != before; }, kDeadlineMs);
+        return now;
     }
 
-    HWND Focused() {
+    GUITHREADINFO ThreadInfo() {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         GetGUIThreadInfo(m_process.dwThreadId, &info);
-        return info.hwndFocus;
+        return info;
+    }
+    HWND Focused() { return ThreadInfo().hwndFocus; }
+
+    // Presses the left button at `at`, waits until `pressed` shows that the
+    // program has handled the press, and lets go.
+    void PressAndRelease(POINT at, const std::function<bool()>& pressed) {
+        LeftDownAt(at);
+        EXPECT_TRUE(WaitUntil(pressed, kDeadlineMs)) << "the press was not handled";
+        LeftUpAt(at);
+    }
+
+    // Clicks the centre of one of the program's controls and returns once it
+    // has handled the release, and so any command the release sent: the
+    // control let go of the capture it took on the press, and a message sent
+    // afterwards was answered.
+    void Click(HWND control) {
+        PressAndRelease(CenterOf(control), [&] {
+            const GUITHREADINFO info = ThreadInfo();
+            return info.hwndFocus == control && info.hwndCapture == control;
+        });
+        EXPECT_TRUE(WaitUntil([&] { return !ThreadInfo().hwndCapture; }, kDeadlineMs));
+        DWORD_PTR answer = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kDeadlineMs, &answer));
     }
 
     PROCESS_INFORMATION m_process{};
@@ -118,25 +156,35 @@ TEST_F(TorvaneTest, StartsWithItsLayoutAndEmptyBoxes) {
 TEST_F(TorvaneTest, ButtonsConvertThroughRealClicks) {
     const std::wstring address = L"http://下载.example.com/文件 1.zip";
     const std::wstring link = L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=";
+    // The address, and beside it a format of another program's.
     SetClipboardText(address);
-    ClickAt(CenterOf(command2));
+    const UINT other = RegisterClipboardFormatW(L"Torvane.Test.Other");
+    if (OpenClipboard(nullptr)) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 4);
+        if (!SetClipboardData(other, memory)) GlobalFree(memory);
+        CloseClipboard();
+    }
+    ASSERT_TRUE(IsClipboardFormatAvailable(other));
+    Click(command2);
     EXPECT_EQ(TextAfterChange(text2, L""), link);
     EXPECT_EQ(WindowText(text1), address);
     EXPECT_EQ(ClipboardText(), link);
-    EXPECT_EQ(ClipboardFormatCount() >= 1, true);
+    // Only the result: its text, and what the system makes of it.
+    for (UINT format : ClipboardFormats())
+        EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE)
+            << format;
 
     // Back again, from a link the user copied.
     SetClipboardText(L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
-    ClickAt(CenterOf(command3));
+    Click(command3);
     EXPECT_EQ(TextAfterChange(text1, address), L"http://example.com/a.zip");
     EXPECT_EQ(WindowText(text2), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
     EXPECT_EQ(ClipboardText(), L"http://example.com/a.zip");
 
     // Text that is not an address: nothing changes.
     SetClipboardText(L"not a link");
-    ClickAt(CenterOf(command2));
-    ClickAt(CenterOf(command3));
-    Pump(100);
+    Click(command2);
+    Click(command3);
     EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
     EXPECT_EQ(ClipboardText(), L"not a link");
 }
@@ -148,11 +196,11 @@ TEST_F(TorvaneTest, ClickOnEmptyClientAreaShowsAcknowledgement) {
     ASSERT_EQ(WindowText(text1), L"http://example.com/a.zip");
 
     // A click on a control leaves both boxes alone.
-    ClickAt(CenterOf(text2));
-    Pump(50);
+    Click(text2);
     EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
 
-    ClickAt(ClientToScreenPoint(m_window, 200, 140));  // below the text boxes
+    PressAndRelease(ClientToScreenPoint(m_window, 200, 140),  // below the text boxes
+                    [this] { return ThreadInfo().hwndCapture == m_window; });
     EXPECT_EQ(TextAfterChange(text1, L"http://example.com/a.zip"), Acknowledgement::Text1());
     EXPECT_EQ(WindowText(text2), Acknowledgement::Text2());
     EXPECT_EQ(ClipboardText(), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");  // untouched
@@ -163,11 +211,14 @@ TEST_F(TorvaneTest, TabMovesThroughTheBoxesAndButtons) {
     const HWND order[] = {text2, command2, command3, text1};
     for (HWND expected : order) {
         PressKey(VK_TAB);
-        EXPECT_EQ(Focused(), expected);
+        EXPECT_TRUE(WaitUntil([&] { return Focused() == expected; }, kDeadlineMs));
     }
     PressKey(VK_TAB, true);
-    EXPECT_EQ(Focused(), command3);
-    // Tab does not land in the box as a character.
+    EXPECT_TRUE(WaitUntil([&] { return Focused() == command3; }, kDeadlineMs));
+    // Tab does not land in the box as a character. Once a later key has moved
+    // the focus, the characters the earlier keys made have been handled.
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return Focused() == text1; }, kDeadlineMs));
     EXPECT_EQ(WindowText(text1), L"");
 }
 
@@ -190,15 +241,19 @@ TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
     const int W = frame.right - frame.left;
 
     // The main window has minimize and close; minimize sits in the slot next to close.
-    ClickAt({frame.left + W - 35, frame.top + 15});
-    for (int i = 0; i < 50 && !IsIconic(m_window); ++i) Pump(20);
-    EXPECT_TRUE(IsIconic(m_window));
+    // A caption button is drawn pressed while the button is held.
+    const auto press = [&](POINT at) {
+        const std::vector<COLORREF> normal = ScreenPixels(at);
+        PressAndRelease(at, [&] { return ScreenPixels(at) != normal; });
+    };
+    press({frame.left + W - 35, frame.top + 15});
+    EXPECT_TRUE(WaitUntil([this] { return IsIconic(m_window); }, kDeadlineMs));
     ShowWindow(m_window, SW_RESTORE);
     SetForegroundWindow(m_window);
-    Pump(100);
+    ASSERT_TRUE(WaitUntil([this] { return !IsIconic(m_window) && GetForegroundWindow() == m_window; }, kDeadlineMs));
 
-    ClickAt({frame.left + W - 15, frame.top + 15});
-    EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 5000), WAIT_OBJECT_0);
+    press({frame.left + W - 15, frame.top + 15});
+    EXPECT_EQ(WaitForSingleObject(m_process.hProcess, kDeadlineMs), WAIT_OBJECT_0);
 }
 
 namespace {

@@ -6,7 +6,7 @@
 #include "TestSkin.h"
 #include "ncframe/cNCCalcSize.h"
 #include "tests/support/TestWindow.h"
-#include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
 
@@ -23,8 +23,10 @@ struct Unskinned {
         ShowWindow(window.hwnd(), SW_SHOW);
         SetForegroundWindow(window.hwnd());
         controller->Display(window);
-        SyntheticInput::Pump(50);
+        EXPECT_TRUE(WaitUntil([this] { return controller->WindowActive() && Painted(); }));
     }
+    // No window of this thread waits to be painted.
+    static bool Painted() { return HIWORD(GetQueueStatus(QS_PAINT)) == 0; }
     ~Unskinned() { controller->Detach(); }
     COLORREF Pixel(int x, int y) const { return WindowPixel(window.hwnd(), x, y); }
     int Width() const {
@@ -105,7 +107,7 @@ TEST(DefaultNCPaint, MaximizedWindowShowsTheRestoreGlyph) {
     const RECT normal = MiddleButton(f.Width());
     EXPECT_EQ(Pixels(f.window.hwnd(), normal), Reference(normal, DFCS_CAPTIONMAX));
     ShowWindow(f.window.hwnd(), SW_MAXIMIZE);
-    SyntheticInput::Pump(50);
+    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(f.window.hwnd()) && Unskinned::Painted(); }));
     const RECT maximized = MiddleButton(f.Width());
     EXPECT_EQ(Pixels(f.window.hwnd(), maximized), Reference(maximized, DFCS_CAPTIONRESTORE));
 }

@@ -8,22 +8,42 @@
 #include "tests/support/TestWindow.h"
 #include "ncframe/mDeclares.h"
 #include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
 
 using SyntheticInput::Key;
 
-// Holds the modifiers, presses and releases `vk`, lets go of the modifiers.
-void Chord(std::initializer_list<WORD> modifiers, WORD vk) {
+// Holds the modifiers, presses and releases `vk`, lets go of the modifiers,
+// and returns once `focused` has seen the last key go up: the hook has then
+// seen every key before it.
+void Chord(const TestWindow& focused, std::initializer_list<WORD> modifiers, WORD vk) {
+    const WORD last = modifiers.size() ? *(modifiers.end() - 1) : vk;
+    const auto ups = [&] {
+        int n = 0;
+        for (const auto& s : focused.seen) n += (s.message == WM_KEYUP || s.message == WM_SYSKEYUP) && s.wParam == last;
+        return n;
+    };
+    const int before = ups();
     for (WORD m : modifiers) Key(m, false);
     if (vk) {
         Key(vk, false);
-        SyntheticInput::Pump(20);
+        SyntheticInput::SettleInput();  // the hook reads the modifiers' state as it is now
         Key(vk, true);
     }
-    SyntheticInput::Pump(20);
     for (WORD m : modifiers) Key(m, true);
-    SyntheticInput::Pump(30);
+    EXPECT_TRUE(WaitUntil([&] { return ups() > before; })) << "no release of key " << last;
+}
+
+// Under Wine, the display reports a focus change with the keys it holds down
+// (none), and the modifiers a chord holds are let go when that report is
+// handled. A call that asks the display a question (the pointer's position)
+// brings in every report sent before the answer; they are handled here.
+void SettleDisplayFocus() {
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    SyntheticInput::SettleInput();
 }
 
 struct Framed {
@@ -34,7 +54,8 @@ struct Framed {
     ~Framed() { controller->Detach(); }
     void Activate() {
         SetForegroundWindow(window.hwnd());
-        SyntheticInput::Pump(50);
+        EXPECT_TRUE(WaitUntil([this] { return controller->WindowActive() && GetFocus() == window.hwnd(); }));
+        SettleDisplayFocus();
     }
     int SysKeyDowns(WORD vk) const {
         int n = 0;
@@ -53,13 +74,13 @@ TEST(KeyboardHook, OffersAltKeyToTheActiveFrameOnly) {
     b.Activate();
     ASSERT_TRUE(b.controller->WindowActive());
     ASSERT_FALSE(a.controller->WindowActive());
-    Chord({VK_MENU}, 'K');
+    Chord(b.window, {VK_MENU}, 'K');
     EXPECT_EQ(b.skin->offeredKeys, std::vector<int>{'K'});
     EXPECT_TRUE(a.skin->offeredKeys.empty());
     EXPECT_EQ(b.SysKeyDowns('K'), 1);  // answered 0: the key went on
 
     a.Activate();
-    Chord({VK_MENU}, 'J');
+    Chord(a.window, {VK_MENU}, 'J');
     EXPECT_EQ(a.skin->offeredKeys, std::vector<int>{'J'});
     EXPECT_EQ(b.skin->offeredKeys, std::vector<int>{'K'});
 }
@@ -67,16 +88,16 @@ TEST(KeyboardHook, OffersAltKeyToTheActiveFrameOnly) {
 TEST(KeyboardHook, NeverOffersReservedKeysReleasesOrPlainKeys) {
     Framed f;
     f.Activate();
-    Chord({VK_MENU, VK_CONTROL}, 'K');
-    for (WORD fn : {VK_F1, VK_F4, VK_F10, VK_F12}) Chord({VK_MENU}, fn);
-    Chord({VK_MENU}, VK_ESCAPE);
-    Chord({VK_MENU}, VK_DELETE);
-    Chord({VK_MENU}, 0);  // Alt alone
-    Chord({}, 'K');       // no Alt
-    Chord({VK_SHIFT}, 'K');
+    Chord(f.window, {VK_MENU, VK_CONTROL}, 'K');
+    for (WORD fn : {VK_F1, VK_F4, VK_F10, VK_F12}) Chord(f.window, {VK_MENU}, fn);
+    Chord(f.window, {VK_MENU}, VK_ESCAPE);
+    Chord(f.window, {VK_MENU}, VK_DELETE);
+    Chord(f.window, {VK_MENU}, 0);  // Alt alone
+    Chord(f.window, {}, 'K');       // no Alt
+    Chord(f.window, {VK_SHIFT}, 'K');
     EXPECT_TRUE(f.skin->offeredKeys.empty());
     // Only the press is offered, never the release.
-    Chord({VK_MENU}, 'L');
+    Chord(f.window, {VK_MENU}, 'L');
     EXPECT_EQ(f.skin->offeredKeys, std::vector<int>{'L'});
 }
 
@@ -84,11 +105,11 @@ TEST(KeyboardHook, NonZeroAnswerSwallowsTheKey) {
     Framed f;
     f.Activate();
     f.skin->altAnswer = 1;
-    Chord({VK_MENU}, 'M');
+    Chord(f.window, {VK_MENU}, 'M');
     EXPECT_EQ(f.skin->offeredKeys, std::vector<int>{'M'});
     EXPECT_EQ(f.SysKeyDowns('M'), 0);
     f.skin->altAnswer = 0;
-    Chord({VK_MENU}, 'M');
+    Chord(f.window, {VK_MENU}, 'M');
     EXPECT_EQ(f.SysKeyDowns('M'), 1);
 }
 
@@ -97,9 +118,10 @@ TEST(KeyboardHook, NoActiveFrameLetsTheKeyThrough) {
     TestWindow plain;  // not framed
     ShowWindow(plain.hwnd(), SW_SHOW);
     SetForegroundWindow(plain.hwnd());
-    SyntheticInput::Pump(50);
+    ASSERT_TRUE(WaitUntil([&] { return GetFocus() == plain.hwnd(); }));
+    SettleDisplayFocus();
     ASSERT_FALSE(f.controller->WindowActive());
-    Chord({VK_MENU}, 'K');
+    Chord(plain, {VK_MENU}, 'K');
     EXPECT_TRUE(f.skin->offeredKeys.empty());
     int seen = 0;
     for (const auto& s : plain.seen) seen += s.message == WM_SYSKEYDOWN && s.wParam == 'K';

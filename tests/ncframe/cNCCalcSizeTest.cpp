@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+
 #include "TestSkin.h"
 #include "ncframe/cNCCalcSize.h"
 #include "tests/support/TestWindow.h"
 #include "ncframe/mDeclares.h"
 #include "tests/support/SyntheticInput.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
 
@@ -212,34 +216,57 @@ TEST_F(FrameTest, CaptionDragMovesTheWindowThroughItsOwnLoop) {
     Frame();
     ShowWindow(window->hwnd(), SW_SHOW);
     SetForegroundWindow(window->hwnd());
-    SyntheticInput::Pump(50);
-    ASSERT_TRUE(controller->WindowActive());
+    ASSERT_TRUE(WaitUntil([this] { return controller->WindowActive(); }));
     RECT before{};
     GetWindowRect(window->hwnd(), &before);
     const POINT start{before.left + 150, before.top + 20};
     SyntheticInput::MoveTo(start);
 
     // The press runs the controller's move loop on this thread; another
-    // thread moves the pointer and lets go.
+    // thread moves the pointer and lets go, each step once the last one shows.
+    struct Drag {
+        HWND hwnd;
+        POINT start;
+        RECT before;
+        std::atomic<bool> sawProbe{false};
+        bool Moved(int dx, int dy) const {
+            RECT r{};
+            GetWindowRect(hwnd, &r);
+            return std::abs(r.left - before.left - dx) <= 2 && std::abs(r.top - before.top - dy) <= 2;
+        }
+    } drag{window->hwnd(), start, before};
+    window->onMessage = [&drag](UINT message) {
+        if (message == WM_APP) drag.sawProbe = true;
+    };
     HANDLE mover = CreateThread(
         nullptr, 0,
         [](void* p) -> DWORD {
-            const POINT from = *static_cast<POINT*>(p);
-            Sleep(200);
-            SyntheticInput::MoveTo({from.x + 20, from.y + 10});
-            Sleep(100);
-            SyntheticInput::MoveTo({from.x + 40, from.y + 30});
-            Sleep(200);
-            SyntheticInput::LeftUp();
+            Drag& d = *static_cast<Drag*>(p);
+            // The press nudges the pointer before the loop starts; a message
+            // posted after that is dispatched by the loop itself.
+            WaitUntil([&] {
+                POINT at{};
+                GetCursorPos(&at);
+                return at.x != d.start.x || at.y != d.start.y;
+            });
+            PostMessageW(d.hwnd, WM_APP, 0, 0);
+            WaitUntil([&] { return d.sawProbe.load(); });
+            SyntheticInput::MoveTo({d.start.x + 20, d.start.y + 10});
+            WaitUntil([&] { return d.Moved(20, 10); });
+            SyntheticInput::MoveTo({d.start.x + 40, d.start.y + 30});
+            WaitUntil([&] { return d.Moved(40, 30); });
+            SyntheticInput::Button(false);
             return 0;
         },
-        const_cast<POINT*>(&start), 0, nullptr);
-    SyntheticInput::LeftDown();
-    SyntheticInput::Pump(700);
-    WaitForSingleObject(mover, 5000);
+        &drag, 0, nullptr);
+    ASSERT_NE(mover, nullptr);
+    SyntheticInput::Button(true);
+    EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(mover, 0) == WAIT_OBJECT_0; }, 20000));
     CloseHandle(mover);
-    SyntheticInput::Pump(50);
+    window->onMessage = nullptr;
+    SyntheticInput::SettleInput();
 
+    EXPECT_TRUE(drag.sawProbe);
     RECT after{};
     GetWindowRect(window->hwnd(), &after);
     EXPECT_NEAR(after.left - before.left, 40, 2);

@@ -4,30 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "plumbing/CTimer.h"
 #include "plumbing/MTimer.h"
 #include "tests/plumbing/ExpectRaised.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
-
-// Dispatches messages (and so timer ticks) until `done` or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    MSG msg;
-    while (!done()) {
-        if (GetTickCount64() >= end) return false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-    return true;
-}
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
 
 // A timer with a tick counter.
 struct Counted {
@@ -37,6 +22,15 @@ struct Counted {
         timer->OnThatTime([ticks = ticks] { ++*ticks; });
     }
 };
+
+// Dispatches messages until a fresh 20 ms timer has ticked twice: by then a
+// timer that should have stopped would have ticked too.
+void WaitTwoTicks() {
+    Counted witness;
+    witness.timer->Interval(20);
+    EXPECT_TRUE(WaitUntil([&] { return *witness.ticks >= 2; }));
+    witness.timer->Interval(0);
+}
 
 class TimerTest : public testing::Test {
 protected:
@@ -57,7 +51,7 @@ TEST_F(TimerTest, SameIntervalTwiceDoesNotRestart) {
     EXPECT_EQ(t.timer->TimerID(), id);
     EXPECT_EQ(MTimer::SlotOf(*t.timer), slot);
     EXPECT_EQ(MTimer::RunningCount(), 1);
-    EXPECT_TRUE(PumpUntil([&] { return *t.ticks >= 3; }));
+    EXPECT_TRUE(WaitUntil([&] { return *t.ticks >= 3; }));
     t.timer->Interval(0);
 }
 
@@ -71,12 +65,12 @@ TEST_F(TimerTest, ZeroOrNegativeStopsARunningTimerAndLeavesAStoppedOneAlone) {
     }
 
     t.timer->Interval(20);
-    ASSERT_TRUE(PumpUntil([&] { return *t.ticks >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return *t.ticks >= 1; }));
     t.timer->Interval(-5);
     EXPECT_EQ(t.timer->Interval(), 0);
     EXPECT_EQ(MTimer::SlotOf(*t.timer), 0);
     const int ticks = *t.ticks;
-    PumpFor(120);
+    WaitTwoTicks();
     EXPECT_EQ(*t.ticks, ticks);
 }
 
@@ -86,7 +80,7 @@ TEST_F(TimerTest, ADifferentIntervalRestartsInsteadOfAddingATimer) {
     t.timer->Interval(20);
     EXPECT_EQ(t.timer->Interval(), 20);
     EXPECT_EQ(MTimer::RunningCount(), 1);
-    EXPECT_TRUE(PumpUntil([&] { return *t.ticks >= 2; }, 1000));
+    EXPECT_TRUE(WaitUntil([&] { return *t.ticks >= 2; }));
     t.timer->Interval(0);
 }
 
@@ -106,7 +100,7 @@ TEST_F(TimerTest, LowestEmptySlotIsReusedAndTicksReachBoth) {
     EXPECT_EQ(MTimer::HighWaterMark(), highWaterMark);
 
     const int t2Start = *t2.ticks;
-    EXPECT_TRUE(PumpUntil([&] { return *t2.ticks >= t2Start + 2 && *t3.ticks >= 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return *t2.ticks >= t2Start + 2 && *t3.ticks >= 2; }));
     EXPECT_EQ(*t1.ticks, t1Ticks);
     t2.timer->Interval(0);
     t3.timer->Interval(0);
@@ -133,7 +127,7 @@ TEST_F(TimerTest, The101stTimerIsRefusedAndTheFirst100KeepWorking) {
             if (*t.ticks < 2) return false;
         return true;
     };
-    EXPECT_TRUE(PumpUntil(allTicked, 5000));
+    EXPECT_TRUE(WaitUntil(allTicked, 5000));
     EXPECT_EQ(*extra.ticks, 0);
     for (Counted& t : timers) t.timer->Interval(0);
 }
@@ -142,13 +136,13 @@ TEST_F(TimerTest, TickForAnIdNoLongerRegisteredDoesNothing) {
     Counted stopped, running;
     stopped.timer->Interval(20);
     running.timer->Interval(60000);
-    ASSERT_TRUE(PumpUntil([&] { return *stopped.ticks >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return *stopped.ticks >= 1; }));
     const UINT_PTR oldId = stopped.timer->TimerID();
     stopped.timer->Interval(0);
     const int ticks = *stopped.ticks;
 
     MTimer::TimerProc(nullptr, WM_TIMER, oldId, 0);
-    PumpFor(100);
+    WaitTwoTicks();
     EXPECT_EQ(*stopped.ticks, ticks);
 
     // A registered id is routed to its timer.
@@ -168,7 +162,7 @@ TEST_F(TimerTest, RunningTimerOutlivesItsOwnerAndMayStopItselfInItsHandler) {
     timer->Interval(20);
     timer.reset();
     EXPECT_FALSE(watch.expired());
-    EXPECT_TRUE(PumpUntil([&] { return watch.expired(); }));
+    EXPECT_TRUE(WaitUntil([&] { return watch.expired(); }));
     EXPECT_EQ(ticks, 3);
 }
 
@@ -180,6 +174,6 @@ TEST_F(TimerTest, AFailingHandlerDoesNotStopTheProgramOrTheTimer) {
         throw RaisedError(1, "test", "handler failed");
     });
     timer->Interval(20);
-    EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return ticks >= 2; }));
     timer->Interval(0);
 }

@@ -14,6 +14,7 @@
 #include "plumbing/StdPicture.h"
 #include "plumbing/cMemDC.h"
 #include "tests/support/GdiObjectCount.h"
+#include "tests/support/WaitFor.h"
 
 namespace {
 
@@ -149,11 +150,12 @@ TEST(ResourceTest, StartedAndStoppedTimersLeaveNoTimerBehind) {
         for (const auto& timer : timers) timer->Interval(0);
     }
     EXPECT_EQ(MTimer::RunningCount(), 0);
-    MSG msg;
-    const ULONGLONG end = GetTickCount64() + 100;
-    while (GetTickCount64() < end) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
+    // A timer started afterwards ticks twice: the stopped ones had the time to.
+    const auto witness = CTimer::Create();
+    int witnessTicks = 0;
+    witness->OnThatTime([&witnessTicks] { ++witnessTicks; });
+    witness->Interval(20);
+    EXPECT_TRUE(WaitUntil([&] { return witnessTicks >= 2; }));
+    witness->Interval(0);
     EXPECT_EQ(ticks, 0);
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "WaitFor.h"
+
 namespace SyntheticInput {
 
 void Pump(DWORD ms) {
@@ -35,22 +37,35 @@ void SendMouse(DWORD flags, POINT screen = {}) {
 void Move(POINT screen) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen); }
 void Button(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
 
+void SettleInput() {
+    // The system queues input as it takes it; once none is left for this
+    // thread, its windows (and hooks) have handled what was theirs.
+    WaitUntil([] { return HIWORD(GetQueueStatus(QS_KEY | QS_MOUSE)) == 0; });
+}
+
 void MoveTo(POINT screen) {
     Move(screen);
-    Pump(20);
+    SettleInput();
 }
 void LeftDown() {
     Button(true);
-    Pump(20);
+    SettleInput();
 }
 void LeftUp() {
     Button(false);
-    Pump(20);
+    SettleInput();
+}
+void LeftDownAt(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, screen);
+    SettleInput();
+}
+void LeftUpAt(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, screen);
+    SettleInput();
 }
 void ClickAt(POINT screen) {
-    MoveTo(screen);
-    LeftDown();
-    LeftUp();
+    LeftDownAt(screen);
+    LeftUpAt(screen);
 }
 
 void Key(WORD virtualKey, bool up) {
@@ -64,10 +79,10 @@ void Key(WORD virtualKey, bool up) {
 void PressKey(WORD virtualKey, bool shift) {
     if (shift) Key(VK_SHIFT, false);
     Key(virtualKey, false);
-    Pump(20);
+    SettleInput();
     Key(virtualKey, true);
     if (shift) Key(VK_SHIFT, true);
-    Pump(20);
+    SettleInput();
 }
 
 POINT CenterOf(HWND hwnd) {
@@ -95,11 +110,12 @@ std::wstring ClipboardText() {
     return text;
 }
 
-int ClipboardFormatCount() {
-    if (!OpenClipboard(nullptr)) return -1;
-    const int count = CountClipboardFormats();
+std::vector<UINT> ClipboardFormats() {
+    std::vector<UINT> formats;
+    if (!OpenClipboard(nullptr)) return formats;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) formats.push_back(format);
     CloseClipboard();
-    return count;
+    return formats;
 }
 
 void PutOnClipboard(UINT format, const void* data, size_t bytes) {
