@@ -258,14 +258,6 @@ TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
 
 namespace {
 
-// Pumps until `condition` holds or `seconds` pass; whether it held.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD seconds = 10) {
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < seconds * 1000; Pump(10))
-        if (condition()) return true;
-    return condition();
-}
-
 // Waits until the clipboard has changed since `sequence` and holds text; that text.
 std::wstring ClipboardTextAfter(DWORD sequence) {
     std::wstring text;
@@ -275,7 +267,7 @@ std::wstring ClipboardTextAfter(DWORD sequence) {
             text = ClipboardText();
             return !text.empty();
         },
-        60);
+        60000);
     return text;
 }
 
@@ -292,12 +284,10 @@ TEST_F(TorvaneTest, AcknowledgementNeedsPressAndReleaseOnTheClientArea) {
                              {(frame.left + frame.right) / 2, frame.top + 42}};
     const HWND focusAfter[] = {text2, command2};
     for (int i = 0; i < 2; ++i) {
-        MoveTo(presses[i]);
-        LeftDown();
-        MoveTo(inside);
-        LeftUp();
+        LeftDownAt(presses[i]);
+        LeftUpAt(inside);
         PressKey(VK_TAB);
-        ASSERT_TRUE(WaitUntil([&] { return Focused() == focusAfter[i]; })) << i;
+        ASSERT_TRUE(WaitUntil([&] { return Focused() == focusAfter[i]; }, kDeadlineMs)) << i;
         EXPECT_EQ(WindowText(text1), L"") << i;
         EXPECT_EQ(WindowText(text2), L"") << i;
     }
@@ -309,7 +299,7 @@ TEST_F(TorvaneTest, EnterPressesTheFocusedButton) {
     SetClipboardText(L"http://example.com/a.zip");
     PressKey(VK_TAB);
     PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&] { return Focused() == command2; }));
+    ASSERT_TRUE(WaitUntil([&] { return Focused() == command2; }, kDeadlineMs));
     PressKey(VK_RETURN);
     EXPECT_EQ(TextAfterChange(text2, L""), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
     EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");

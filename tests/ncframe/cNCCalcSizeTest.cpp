@@ -297,8 +297,7 @@ TEST_F(FrameTest, EscDuringCaptionDragPutsTheWindowBack) {
     Frame();
     ShowWindow(window->hwnd(), SW_SHOW);
     SetForegroundWindow(window->hwnd());
-    SyntheticInput::Pump(50);
-    ASSERT_TRUE(controller->WindowActive());
+    ASSERT_TRUE(WaitUntil([this] { return controller->WindowActive(); }));
     struct Drag {
         HWND hwnd;
         RECT before;
@@ -347,7 +346,7 @@ TEST_F(FrameTest, EscDuringCaptionDragPutsTheWindowBack) {
         },
         &drag, 0, nullptr);
     // The loop runs inside this pump and returns to it when it ends.
-    for (const DWORD t0 = GetTickCount(); !drag.moved && GetTickCount() - t0 < 10000;) SyntheticInput::Pump(10);
+    WaitUntil([&] { return drag.moved; }, 10000);
     SetEvent(drag.loopEnded);
     while (MsgWaitForMultipleObjects(1, &mover, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
         SyntheticInput::Pump(0);
