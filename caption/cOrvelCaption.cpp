@@ -313,7 +313,7 @@ void cOrvelCaption::WatchPress() {
             m_cPressTmr = CTimer::Create();
             std::weak_ptr<cOrvelCaption> self = SharedFrom(this);
             m_cPressTmr->OnThatTime([self] {
-                if (const auto caption = self.lock()) caption->m_cPressTmr_ThatTime();
+                if (const auto caption = self.lock()) caption->OnPressPollTimer();
             });
         }
         m_cPressTmr->Interval(kPressPollMs);
@@ -322,7 +322,7 @@ void cOrvelCaption::WatchPress() {
     }
 }
 
-void cOrvelCaption::m_cPressTmr_ThatTime() {
+void cOrvelCaption::OnPressPollTimer() {
     const bool held = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
     RECT window{};
     GetWindowRect(m_hWnd, &window);

@@ -96,7 +96,7 @@ private:
     bool IsActive() const noexcept;
     void PaintEdges(HDC hdc, int lLeft, int lTop, int lRight, int lBottom);
     void WatchPress();
-    void m_cPressTmr_ThatTime();
+    void OnPressPollTimer();
 
     std::shared_ptr<cNCCalcSize> m_cNCS;
     std::shared_ptr<cMenuBar> m_cMenu;

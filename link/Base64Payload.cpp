@@ -258,7 +258,7 @@ bool Decode(std::string_view text, std::string& buffer, std::string_view& decode
 namespace {
 
 // `slack` (0 or 4): how many bytes after `bytes` may be read.
-inline void EncodeWithSlack(std::string_view bytes, char* dst, size_t slack) {
+inline void EncodeAt(std::string_view bytes, char* dst, size_t slack) {
     const size_t n = bytes.size();
     // How far the steps below may read.
     const size_t readable = n + slack;
@@ -302,9 +302,9 @@ inline void EncodeWithSlack(std::string_view bytes, char* dst, size_t slack) {
 void Encode(std::string_view bytes, std::string& out) {
     const size_t start = out.size();
     out.resize(start + EncodedSize(bytes.size()));
-    EncodeWithSlack(bytes, out.data() + start, 0);
+    EncodeAt(bytes, out.data() + start, 0);
 }
 
-void EncodePaddedTo(std::string_view bytes, char* dst) { EncodeWithSlack(bytes, dst, 4); }
+void EncodeWithReadSlack(std::string_view bytes, char* dst) { EncodeAt(bytes, dst, 4); }
 
 }  // namespace Base64Payload

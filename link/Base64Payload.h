@@ -32,6 +32,6 @@ constexpr size_t EncodedSize(size_t size) { return (size + 2) / 3 * 4; }
 // Writes the Base64 form of `bytes` (EncodedSize characters) at `dst`.
 // `bytes` must be followed by at least four more bytes that may be read
 // (what they hold makes no difference): it goes in larger steps.
-void EncodePaddedTo(std::string_view bytes, char* dst);
+void EncodeWithReadSlack(std::string_view bytes, char* dst);
 
 }  // namespace Base64Payload

@@ -84,10 +84,11 @@ Failure ToText(std::string_view bytes, CharsetChoice choice, std::string& buffer
 }
 
 // One reading of the payload, after cleaning and with decorations taken off.
-Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice choice, Layer& layer) {
+Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice choice, Scratch& scratch,
+                      Decoded& decoded) {
     if (base64.empty()) return {kBase64, "no Base64 payload"};
     std::string_view inner;
-    if (!Base64Payload::Decode(base64, layer.bytes, inner)) return {kBase64, "not valid Base64"};
+    if (!Base64Payload::Decode(base64, scratch.bytes, inner)) return {kBase64, "not valid Base64"};
 
     switch (kind) {
         case Scheme::Kind::Thunder:
@@ -105,7 +106,7 @@ Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice 
     }
 
     std::string_view address;
-    if (const Failure failure = ToText(inner, choice, layer.text, address, layer.charset); failure.stage)
+    if (const Failure failure = ToText(inner, choice, scratch.text, address, decoded.charset); failure.stage)
         return failure;
 
     if (kind == Scheme::Kind::Fs2you) {
@@ -114,12 +115,12 @@ Failure DecodePayload(Scheme::Kind kind, std::string_view base64, CharsetChoice 
         const size_t bar = address.find('|');
         if (bar == std::string_view::npos) return {kWrapper, "missing \"|\" after the fs2you address"};
         if (bar == 0) return {kAddress, "empty address"};
-        layer.prefixed.assign(kFs2youScheme).append(address.substr(0, bar));
-        address = layer.prefixed;
+        scratch.prefixed.assign(kFs2youScheme).append(address.substr(0, bar));
+        address = scratch.prefixed;
     }
     if (address.empty()) return {kAddress, "empty address"};
     if (!IsPrintable(address)) return {kAddress, "address contains control characters"};
-    layer.address = address;
+    decoded.address = address;
     return {};
 }
 
@@ -168,13 +169,14 @@ bool IsPrintableAscii(std::string_view address) {
     return found == 0;
 }
 
-bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error) {
+bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Scratch& scratch, Decoded& decoded,
+            std::string& error) {
     // A "&" ends the payload whether it was pasted as "&" or "&amp;": a
     // flashget "&tag", or parameters that download pages append.
     text = text.substr(0, text.find('&'));
 
     // Most links are clean: valid Base64 holds nothing that Clean changes.
-    const Failure first = DecodePayload(kind, text, choice, layer);
+    const Failure first = DecodePayload(kind, text, choice, scratch, decoded);
     if (!first.stage) return true;
 
     // Otherwise the cleaned payload as it stands, then with up to three
@@ -184,7 +186,8 @@ bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Laye
     // reads as "/" is not one.
     Failure best = first;
     for (int stripped = 0;; ++stripped) {
-        const Failure failure = DecodePayload(kind, Base64Payload::Clean(text, layer.cleaned), choice, layer);
+        const Failure failure =
+            DecodePayload(kind, Base64Payload::Clean(text, scratch.cleaned), choice, scratch, decoded);
         if (!failure.stage) return true;
         if (failure.stage > best.stage) best = failure;
         while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
@@ -285,7 +288,7 @@ void AppendLinkLine(Scheme::Kind kind, std::string_view bytes, std::string& payl
     out.resize(start + prefix.size() + chars + 1);
     char* o = out.data() + start;
     std::memcpy(o, prefix.data(), prefix.size());
-    Base64Payload::EncodePaddedTo(std::string_view(p, size), o + prefix.size());
+    Base64Payload::EncodeWithReadSlack(std::string_view(p, size), o + prefix.size());
     o[prefix.size() + chars] = '\n';
 }
 

@@ -22,12 +22,17 @@ enum class CharsetChoice { Detect, Utf8, Gbk };
 
 std::string_view Name(Charset charset);  // "ascii", "utf-8", "gbk"
 
-struct Layer {
-    // UTF-8; points into the buffers below (or the payload) and stays valid
-    // until the layer is used again.
+// What one layer decodes to.
+struct Decoded {
+    // UTF-8; points into the scratch buffers (or the payload) and stays
+    // valid until they are used again.
     std::string_view address;
     Charset charset = Charset::Ascii;
-    // Work space kept from call to call.
+};
+
+// Work space kept from call to call, so that decoding does not allocate for
+// every link.
+struct Scratch {
     std::string bytes;     // the decoded payload
     std::string text;      // its UTF-8 form, when it was GBK
     std::string prefixed;  // an fs2you address with "http://" in front
@@ -41,7 +46,8 @@ struct Layer {
 // are ignored); the payload must then be valid Base64, carry
 // its scheme's wrapper, be valid in the character set, and hold a non-empty
 // address without control characters. False with the reason in `error`.
-bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Layer& layer, std::string& error);
+bool Decode(Scheme::Kind kind, std::string_view text, CharsetChoice choice, Scratch& scratch, Decoded& decoded,
+            std::string& error);
 
 // The bytes of a UTF-8 address in the character set links are written in:
 // GBK when every character has a GBK code, otherwise UTF-8 (Detect); or the

@@ -106,7 +106,7 @@ bool LinkConverter::AppendPlainQuick(std::string_view input, std::string& out) {
         if (match->kind != Scheme::Kind::Thunder) return false;
         const std::string_view base64 = text.substr(match->prefixLength);
         std::string_view bytes;
-        if (base64.empty() || !Base64Payload::Decode(base64, m_layer.bytes, bytes)) return false;
+        if (base64.empty() || !Base64Payload::Decode(base64, m_scratch.bytes, bytes)) return false;
         if (bytes.size() < 4 || bytes[0] != 'A' || bytes[1] != 'A' || bytes[bytes.size() - 2] != 'Z' ||
             bytes.back() != 'Z')
             return false;
@@ -176,24 +176,25 @@ bool LinkConverter::Unwrap(Scheme::Kind kind, std::string_view link) {
     for (;;) {
         if (r.depth == kMaxDepth) return Fail("nesting too deep (more than " + std::to_string(kMaxDepth) + " levels)");
         ++r.depth;
-        if (!LinkCodec::Decode(kind, link.substr(Scheme::Prefix(kind).size()), choice, m_layer, reason)) {
+        LinkCodec::Decoded layer;
+        if (!LinkCodec::Decode(kind, link.substr(Scheme::Prefix(kind).size()), choice, m_scratch, layer, reason)) {
             if (r.depth > 1)
                 reason = "level " + std::to_string(r.depth) + " (" + std::string(Scheme::Name(kind)) + "): " + reason;
             return Fail(reason);
         }
         // The set reported is the one of the innermost layer that needed one.
-        if (m_layer.charset != LinkCodec::Charset::Ascii || !r.charset) r.charset = m_layer.charset;
+        if (layer.charset != LinkCodec::Charset::Ascii || !r.charset) r.charset = layer.charset;
 
         // An inner link is read with the same tolerance as an input line.
         // Most addresses start with "h": no wrapper scheme does.
-        const std::string_view inner = Trim(m_layer.address);
+        const std::string_view inner = Trim(layer.address);
         if (inner.empty()) return Fail(r.depth > 1 ? "level " + std::to_string(r.depth) + " (" +
                                                          std::string(Scheme::Name(kind)) + "): blank address"
                                                    : "blank address");
         const std::optional<Scheme::Match> match =
             inner.empty() || (inner[0] | 0x20) == 'h' ? std::nullopt : Scheme::Detect(inner);
         if (!match || !Scheme::IsWrapper(match->kind)) {
-            r.address = m_layer.address;
+            r.address = layer.address;
             return true;
         }
         m_nested.assign(inner);

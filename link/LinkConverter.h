@@ -61,7 +61,7 @@ private:
     Target m_target;
     LinkCodec::CharsetChoice m_charset;
     Result m_result;
-    LinkCodec::Layer m_layer;
+    LinkCodec::Scratch m_scratch;
     std::string m_nested;
     std::string m_bytes;    // an address in its link character set
     std::string m_payload;  // a link's payload before Base64

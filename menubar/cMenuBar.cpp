@@ -261,7 +261,7 @@ void cMenuBar::CheckMouseOver() {
         m_cTmr = CTimer::Create();
         std::weak_ptr<cMenuBar> self = SharedFrom(this);
         m_cTmr->OnThatTime([self] {
-            if (const auto bar = self.lock()) bar->m_cTmr_ThatTime();
+            if (const auto bar = self.lock()) bar->OnPollTimer();
         });
     }
     if (m_iOver >= 1 || m_iDownOn != 0) {
@@ -275,7 +275,7 @@ void cMenuBar::CheckMouseOver() {
     }
 }
 
-void cMenuBar::m_cTmr_ThatTime() { CheckMouseOver(); }
+void cMenuBar::OnPollTimer() { CheckMouseOver(); }
 
 bool cMenuBar::Tracking() const noexcept { return m_cToolbarMenu && m_cToolbarMenu->Tracking(); }
 

@@ -127,7 +127,7 @@ private:
     void DrawItemText(HDC hdc, const std::string& text, RECT rect, bool bDisabled, UINT format);
     void OpenPopup(int index);
     void OnLeftPress();
-    void m_cTmr_ThatTime();
+    void OnPollTimer();
     void Repaint() const;
 
     cMemDC m_cMemDC;

@@ -11,8 +11,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 torvane_started_xvfb=""
 
-# Runs Wine with code page 936 as the ANSI and OEM code page (the locale need
-# not be generated for that; `env` keeps bash itself out of it).
+# Runs Wine with code page 936 as the ANSI and OEM code page (`env` keeps bash
+# itself out of it). The code page comes from the name alone, but arguments
+# from Linux reach the program intact only when the locale exists
+# (scripts/setup generates it).
 torvane_wine() {
   env LC_ALL=zh_CN.UTF-8 "$WINE" "$@"
 }
@@ -38,12 +40,6 @@ torvane_stop_display() {
     kill "$torvane_started_xvfb" 2>/dev/null || true
     wait "$torvane_started_xvfb" 2>/dev/null || true
     torvane_started_xvfb=""
-
-# Runs Wine with code page 936 as the ANSI and OEM code page (the locale need
-# not be generated for that; `env` keeps bash itself out of it).
-torvane_wine() {
-  env LC_ALL=zh_CN.UTF-8 "$WINE" "$@"
-}
   fi
 }
 
@@ -102,4 +98,17 @@ torvane_ensure_prefix() {
 torvane_warm_wine() {
   "$WINESERVER" -p >/dev/null 2>&1 || true
   torvane_wine wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+# Whether this prefix's Wine server runs. A server works in a directory named
+# after its prefix's device and inode in hex (server-<dev>-<inode>), so its
+# working directory tells it from other prefixes' servers.
+torvane_prefix_server_running() {
+  local want pid cwd
+  want=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX")) || return 1
+  for pid in $(pgrep -u "$(id -u)" '^wineserver'); do
+    cwd=$(readlink "/proc/$pid/cwd" 2>/dev/null) || continue
+    [ "${cwd##*/}" = "$want" ] && return 0
+  done
+  return 1
 }

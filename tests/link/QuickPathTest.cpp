@@ -51,11 +51,11 @@ TEST(Base64Blocks, EncodeMatchesTheReferenceAtEveryLength) {
             Base64Payload::Encode(bytes, out);
             ASSERT_EQ(out, "x" + expected) << "length " << n;
 
-            // The padded form may read four bytes past the end: make them
+            // The slack form may read four bytes past the end: make them
             // bytes that would show if they were encoded.
-            const std::string padded = bytes + "\xFF\xFF\xFF\xFF";
+            const std::string withSlack = bytes + "\xFF\xFF\xFF\xFF";
             std::string direct(Base64Payload::EncodedSize(n), '?');
-            Base64Payload::EncodePaddedTo(std::string_view(padded).substr(0, n), direct.data());
+            Base64Payload::EncodeWithReadSlack(std::string_view(withSlack).substr(0, n), direct.data());
             ASSERT_EQ(direct, expected) << "length " << n;
         }
     }
