@@ -253,6 +253,10 @@ LRESULT cMenuBar::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void cMenuBar::CheckMouseOver() {
+    // A move already being handed out when the bar detached (or whose window
+    // procedure detached the skin) must not start the poll again: it would
+    // outlive the detach in the timer registry.
+    if (!m_cToolbarMenu) return;
     const int k = ItemUnderCursor();
     const bool changed = k != m_iOver;
     m_iOver = k;
