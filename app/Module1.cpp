@@ -42,7 +42,9 @@ void EncodeInto(std::span<const std::uint8_t> in, std::string& out) {
     Base64Payload::Encode({reinterpret_cast<const char*>(in.data()), in.size()}, out);
 }
 void EncodeInto(std::span<const std::uint8_t> in, std::wstring& out) {
-    std::string narrow;
+    // Kept between calls: a fresh buffer each time costs more than the encoding.
+    thread_local std::string narrow;
+    narrow.clear();
     EncodeInto(in, narrow);
     const size_t start = out.size();
     out.resize(start + narrow.size());
