@@ -3,12 +3,12 @@
 #include <array>
 
 #include "AnsiCodePage.h"
+#include "link/Base64Payload.h"
 
 namespace Module1 {
 
 namespace {
 
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::uint8_t kInvalid = 0x80;
 
 // 6-bit value of each accepted character; "=" reads as 0, everything else is
@@ -16,7 +16,7 @@ constexpr std::uint8_t kInvalid = 0x80;
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
     std::array<std::uint8_t, 256> table{};
     table.fill(kInvalid);
-    for (std::uint8_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
+    for (std::uint8_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(Base64Payload::kAlphabet[i])] = i;
     table['='] = 0;
     return table;
 }
@@ -36,49 +36,20 @@ bool IsBase64Of(std::basic_string_view<Char> s) {
     return (seen & kInvalid) == 0;
 }
 
-// Two output characters for each 12-bit value, so a group of three bytes is
-// written with two lookups.
-template <typename Char>
-struct PairTable {
-    Char chars[4096][2];
-};
-template <typename Char>
-constexpr PairTable<Char> MakePairTable() {
-    PairTable<Char> table{};
-    for (int v = 0; v < 4096; ++v) {
-        table.chars[v][0] = static_cast<Char>(kAlphabet[v >> 6]);
-        table.chars[v][1] = static_cast<Char>(kAlphabet[v & 63]);
-    }
-    return table;
+// Appends the encoding of `in` to `out`: the link engine's encoder, whose
+// characters are all ASCII, so the wide form is the same text widened.
+void EncodeInto(std::span<const std::uint8_t> in, std::string& out) {
+    Base64Payload::Encode({reinterpret_cast<const char*>(in.data()), in.size()}, out);
 }
-template <typename Char>
-constexpr PairTable<Char> kPairs = MakePairTable<Char>();
-
-// Appends the encoding of `in` to `out`.
-template <typename String>
-void EncodeInto(std::span<const std::uint8_t> in, String& out) {
-    using Char = typename String::value_type;
-    const auto& pairs = kPairs<Char>.chars;
-    const size_t n = in.size();
+void EncodeInto(std::span<const std::uint8_t> in, std::wstring& out) {
+    // Kept between calls: a fresh buffer each time costs more than the encoding.
+    thread_local std::string narrow;
+    narrow.clear();
+    EncodeInto(in, narrow);
     const size_t start = out.size();
-    out.resize(start + (n + 2) / 3 * 4, '=');
-    Char* dst = out.data() + start;
-    const std::uint8_t* src = in.data();
-    size_t i = 0;
-    for (; i + 3 <= n; i += 3, dst += 4) {
-        const std::uint32_t v = (std::uint32_t{src[i]} << 16) | (std::uint32_t{src[i + 1]} << 8) | src[i + 2];
-        dst[0] = pairs[v >> 12][0];
-        dst[1] = pairs[v >> 12][1];
-        dst[2] = pairs[v & 4095][0];
-        dst[3] = pairs[v & 4095][1];
-    }
-    if (const size_t rest = n - i; rest > 0) {
-        // Missing bytes count as zero; their characters stay "=".
-        const std::uint32_t v = (std::uint32_t{src[i]} << 16) | (rest == 2 ? std::uint32_t{src[i + 1]} << 8 : 0);
-        dst[0] = pairs[v >> 12][0];
-        dst[1] = pairs[v >> 12][1];
-        if (rest == 2) dst[2] = pairs[v & 4095][0];
-    }
+    out.resize(start + narrow.size());
+    wchar_t* dst = out.data() + start;
+    for (const char c : narrow) *dst++ = static_cast<wchar_t>(c);
 }
 
 template <typename Char>

@@ -16,6 +16,11 @@
 // bits, and the unused low bits of the last data character are ignored.
 //
 // Inputs of any length are handled in full.
+//
+// Encoding is the link engine's (Base64Payload::Encode). The two decoders
+// differ on purpose: this one keeps the window's long-standing rules above,
+// while Base64Payload::Decode reads payloads as they get pasted into links
+// (padding missing or in surplus is fine, but an "=" inside the data is not).
 namespace Module1 {
 
 using Bytes = std::vector<std::uint8_t>;

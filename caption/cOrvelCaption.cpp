@@ -3,7 +3,6 @@
 #include <olectl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "plumbing/UniqueHandle.h"
@@ -129,8 +128,7 @@ void cOrvelCaption::FontToLogFont(const StdFont& iFnt, HDC hdc, LOGFONTA& tLF) {
     std::copy_n(face.data(), copied, tLF.lfFaceName);
     tLF.lfFaceName[copied] = '\0';
 
-    const int points = static_cast<int>(std::lrint(iFnt.Size()));  // halves to the even neighbour
-    tLF.lfHeight = -MulDiv(points, GetDeviceCaps(hdc, LOGPIXELSY), 72);
+    tLF.lfHeight = iFnt.Height(GetDeviceCaps(hdc, LOGPIXELSY));
     tLF.lfItalic = iFnt.Italic() ? 0xFF : 0;
     tLF.lfWeight = iFnt.Bold() ? FW_BOLD : FW_NORMAL;
     tLF.lfUnderline = iFnt.Underline() ? 0xFF : 0;

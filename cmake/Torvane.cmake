@@ -47,13 +47,20 @@ endfunction()
 
 # One CTest entry per test executable, named after the platform it runs on.
 # Windows executables run under Wine (CMAKE_CROSSCOMPILING_EMULATOR) and take
-# the desktop lock: they share one display, clipboard and pointer.
+# the desktop lock: they share one display, clipboard and pointer. With
+# SCALAR, the host build runs the executable a second time with the vector
+# paths turned off (link/CpuFeatures.h), so that both are tested.
 function(torvane_add_test target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SCALAR" "" "")
   if(WIN32)
     add_test(NAME win.${target} COMMAND ${target})
     set_tests_properties(win.${target} PROPERTIES TIMEOUT 300 RESOURCE_LOCK desktop)
   else()
     add_test(NAME host.${target} COMMAND ${target})
     set_tests_properties(host.${target} PROPERTIES TIMEOUT 300)
+    if(arg_SCALAR)
+      add_test(NAME host.${target}.scalar COMMAND ${target})
+      set_tests_properties(host.${target}.scalar PROPERTIES TIMEOUT 300 ENVIRONMENT TORVANE_SCALAR=1)
+    endif()
   endif()
 endfunction()

@@ -6,11 +6,7 @@
 #include <cstring>
 
 #include "ByteScan.h"
-
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#define TORVANE_LINK_SSSE3 1
-#endif
+#include "CpuFeatures.h"
 
 namespace Base64Payload {
 
@@ -19,10 +15,9 @@ namespace {
 constexpr std::uint16_t kInvalid = 0x8000;
 
 constexpr std::array<std::uint16_t, 256> MakeValues() {
-    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::array<std::uint16_t, 256> table{};
     table.fill(kInvalid);
-    for (std::uint16_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(alphabet[i])] = i;
+    for (std::uint16_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
     return table;
 }
 constexpr auto kValues = MakeValues();
@@ -48,11 +43,10 @@ struct CharPairs {
     char chars[4096][2];
 };
 constexpr CharPairs MakeCharPairs() {
-    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     CharPairs table{};
     for (int v = 0; v < 4096; ++v) {
-        table.chars[v][0] = alphabet[v >> 6];
-        table.chars[v][1] = alphabet[v & 63];
+        table.chars[v][0] = kAlphabet[v >> 6];
+        table.chars[v][1] = kAlphabet[v & 63];
     }
     return table;
 }
@@ -88,9 +82,9 @@ constexpr std::array<bool, 256> MakeSpecial() {
 }
 constexpr auto kSpecial = MakeSpecial();
 
-#ifdef TORVANE_LINK_SSSE3
+#ifdef TORVANE_X86_SIMD
 // Twelve bytes become sixteen characters in one step, on processors with
-// SSSE3 (asked once, at the first call): each group of three bytes is spread
+// SSSE3 (see CpuFeatures): each group of three bytes is spread
 // over four lanes of six bits, which are turned into characters by adding an
 // offset picked by the lane's range (A-Z, a-z, 0-9, "+", "/"). Reads sixteen
 // bytes for every twelve it uses, none from `src + n` on; returns how many
@@ -159,14 +153,6 @@ __attribute__((target("ssse3"))) size_t DecodeBlocks(const char* src, size_t gro
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(flagged, _mm_setzero_si128())) != 0xFFFF) invalid = true;
     return g;
 }
-
-bool HasSsse3() {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("ssse3") != 0;
-    }();
-    return has;
-}
 #endif
 
 }  // namespace
@@ -212,8 +198,8 @@ bool Decode(std::string_view text, std::string& buffer, std::string_view& decode
     const char* src = data.data();
     std::uint16_t seen = 0;  // collects kInvalid from any character outside the alphabet
     size_t g = 0;
-#ifdef TORVANE_LINK_SSSE3
-    if (groups >= 4 && HasSsse3()) {
+#ifdef TORVANE_X86_SIMD
+    if (groups >= 4 && CpuFeatures::Ssse3()) {
         bool invalid = false;
         g = DecodeBlocks(src, groups, dst, invalid);
         if (invalid) return false;
@@ -264,9 +250,9 @@ inline void EncodeAt(std::string_view bytes, char* dst, size_t slack) {
     const size_t readable = n + slack;
     const auto* src = reinterpret_cast<const std::uint8_t*>(bytes.data());
     size_t i = 0;
-#ifdef TORVANE_LINK_SSSE3
+#ifdef TORVANE_X86_SIMD
     // Sixteen bytes are read for every twelve encoded.
-    if (readable >= 16 && HasSsse3()) {
+    if (readable >= 16 && CpuFeatures::Ssse3()) {
         i = EncodeBlocks(src, readable, dst);
         dst += i / 3 * 4;
     }

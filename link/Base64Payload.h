@@ -8,6 +8,9 @@
 // RFC 4648 Base64 with padding, the form Module1 gives.
 namespace Base64Payload {
 
+// The standard alphabet (RFC 4648), one character for each six-bit value.
+inline constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 // `raw` with white space (line breaks included) removed, and the URL-safe
 // "-" and "_" read as "+" and "/". Returns `raw` itself
 // when there is nothing to change, otherwise the text built in `scratch`.

@@ -4,9 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__GNUC__) && defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "CpuFeatures.h"
 
 // Tests on eight bytes at a time, for the scans every input line goes
 // through. Each test is exact as "does any byte of the word match"; which
@@ -56,12 +54,14 @@ size_t Find(std::string_view s, WordTest anyInWord, ByteTest match) {
 // The first '\n' in [p, end), or end. Inline, for short lines: most are
 // found within the first few blocks of sixteen bytes.
 inline const char* FindNewline(const char* p, const char* end) {
-#if defined(__GNUC__) && defined(__SSE2__)
-    const __m128i newline = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(block, newline)))
-            return p + __builtin_ctz(static_cast<unsigned>(found));
+#ifdef TORVANE_X86_SIMD
+    if (CpuFeatures::Sse2()) {
+        const __m128i newline = _mm_set1_epi8('\n');
+        for (; end - p >= 16; p += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(block, newline)))
+                return p + __builtin_ctz(static_cast<unsigned>(found));
+        }
     }
 #endif
     const void* found = p < end ? std::memchr(p, '\n', static_cast<size_t>(end - p)) : nullptr;

@@ -4,12 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
 #include "Base64Payload.h"
 #include "ByteScan.h"
+#include "CpuFeatures.h"
 #include "Gbk.h"
 #include "Utf8.h"
 
@@ -144,8 +141,8 @@ bool IsPrintable(std::string_view address) {
 
 bool IsPrintableAscii(std::string_view address) {
     const size_t n = address.size();
-#if defined(__SSE2__) || defined(_M_X64)
-    if (n >= 16) {
+#ifdef TORVANE_X86_SIMD
+    if (n >= 16 && CpuFeatures::Sse2()) {
         // As signed bytes, printable ASCII is 0x20 to 0x7E: anything from
         // 0x80 up is negative. The last block may overlap the one before.
         const __m128i below = _mm_set1_epi8(0x20), above = _mm_set1_epi8(0x7E);

@@ -3,9 +3,13 @@
 #include <cmath>
 #include <cwchar>
 
+LONG StdFont::Height(int pixelsPerInch) const noexcept {
+    return -static_cast<LONG>(std::lround(m_size * pixelsPerInch / 72.0));
+}
+
 LOGFONTW StdFont::ToLogFont(int pixelsPerInch) const {
     LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(std::lround(m_size * pixelsPerInch / 72.0));
+    lf.lfHeight = Height(pixelsPerInch);
     lf.lfWeight = m_bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = m_italic;
     lf.lfUnderline = m_underline;

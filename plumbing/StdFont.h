@@ -39,6 +39,10 @@ public:
 
     // The description as a LOGFONTW with its height for `pixelsPerInch`.
     LOGFONTW ToLogFont(int pixelsPerInch) const;
+    // The LOGFONT height (negative: the character height) of the size at
+    // `pixelsPerInch`, rounded to the nearest pixel, halves away from zero.
+    // Every font of the window is made with this height.
+    LONG Height(int pixelsPerInch) const noexcept;
 
 private:
     template <typename T>

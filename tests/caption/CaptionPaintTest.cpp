@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "SkinnedWindow.h"
@@ -219,9 +220,11 @@ TEST(CaptionPaint, FontDescriptionAndColours) {
     EXPECT_EQ(lf.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
     EXPECT_STREQ(lf.lfFaceName, "\xcb\xce\xcc\xe5");  // code page 936
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
-    font.Size(10.5);  // halves go to the even neighbour
+    // Fractional sizes (the menu's Marlett is 1.2 times 9 points) round in
+    // pixels, as the fonts StdFont makes itself: 10.8 pt is 14 px at 96 dpi.
+    font.Size(10.8);
     cOrvelCaption::FontToLogFont(font, screen, lf);
-    EXPECT_EQ(lf.lfHeight, -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    EXPECT_EQ(lf.lfHeight, -std::lround(10.8 * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
     ReleaseDC(nullptr, screen);
 
     EXPECT_EQ(cOrvelCaption::TranslateColor(0x123456), 0x123456u);

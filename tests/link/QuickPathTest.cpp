@@ -3,6 +3,7 @@
 // reference or against the general path.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "link/Base64Payload.h"
 #include "link/ByteScan.h"
+#include "link/CpuFeatures.h"
 #include "link/LineBatch.h"
 #include "link/LinkCodec.h"
 #include "link/LinkTool.h"
@@ -40,6 +42,16 @@ std::string RandomBytes(std::mt19937& random, size_t n) {
 }
 
 }  // namespace
+
+// CTest runs these tests once as they are and once with TORVANE_SCALAR set:
+// the second run must take the plain paths.
+TEST(Base64Blocks, ScalarSwitchTurnsTheVectorPathsOff) {
+#ifdef TORVANE_X86_SIMD
+    const bool scalar = std::getenv("TORVANE_SCALAR") != nullptr;
+    EXPECT_EQ(CpuFeatures::Sse2(), !scalar);
+    EXPECT_TRUE(!scalar || !CpuFeatures::Ssse3());
+#endif
+}
 
 TEST(Base64Blocks, EncodeMatchesTheReferenceAtEveryLength) {
     std::mt19937 random(7);
