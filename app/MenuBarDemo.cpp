@@ -16,6 +16,7 @@
 #include "caption/cOrvelCaption.h"
 #include "plumbing/IForm.h"
 #include "plumbing/StdPicture.h"
+#include "plumbing/UniqueHandle.h"
 #include "resources/resource.h"
 
 namespace {
@@ -108,7 +109,7 @@ public:
         m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"Torvane menu bar demo", WS_OVERLAPPEDWINDOW, 120, 100, 520,
                                  320, nullptr, BuildMenu(), m_instance, this);
         if (!m_hwnd) return false;
-        m_brush = CreateSolidBrush(kMenuBackground);
+        m_brush.reset(CreateSolidBrush(kMenuBackground));
 
         m_captionPicture = StdPicture::FromResource(m_instance, IDB_CAPTION);
         m_borderPicture = StdPicture::FromResource(m_instance, IDB_BORDER);
@@ -169,7 +170,7 @@ private:
             case WM_ERASEBKGND: {
                 RECT r{};
                 GetClientRect(hwnd, &r);
-                FillRect(reinterpret_cast<HDC>(wParam), &r, m_brush);
+                FillRect(reinterpret_cast<HDC>(wParam), &r, m_brush.get());
                 return 1;
             }
             case WM_PAINT:
@@ -180,7 +181,7 @@ private:
                 return 0;
             case WM_DESTROY:
                 m_caption->Detach();
-                DeleteObject(m_brush);
+                m_brush.reset();
                 PostQuitMessage(0);
                 return 0;
         }
@@ -250,7 +251,7 @@ private:
 
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
-    HBRUSH m_brush = nullptr;
+    UniqueBrush m_brush;
     std::shared_ptr<StdPicture> m_captionPicture, m_borderPicture;
     std::shared_ptr<cOrvelCaption> m_caption;
     std::string m_last;

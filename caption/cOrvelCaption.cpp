@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
@@ -17,15 +18,6 @@ constexpr int kTileWidth = 52;
 constexpr int kButtonTop = 5;
 constexpr RECT kIconArea{12, 11, 42, 43};  // answers as the system menu
 constexpr int kPressPollMs = 50;
-
-// Releases LockWindowUpdate on every exit of Attach.
-class UpdateLock {
-public:
-    explicit UpdateLock(HWND hwnd) noexcept { LockWindowUpdate(hwnd); }
-    ~UpdateLock() { LockWindowUpdate(nullptr); }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
-};
 
 void Copy(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy) {
     BitBlt(target, x, y, width, height, source, sx, sy, SRCCOPY);
@@ -64,7 +56,9 @@ void cOrvelCaption::Detach() {
 void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPicture& PicBorder, int lButtonWidthA,
                            int lButtonHeightA, int lActiveLeftEndA, int lActiveRightStartA, int lActiveRightEndA,
                            int lInactiveOffsetA) {
-    UpdateLock lock(f.hwnd());
+    // The window is unlocked on every exit of Attach.
+    LockWindowUpdate(f.hwnd());
+    const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
     Detach();
     m_cCaptionDC = std::make_shared<cMemDC>();
     m_cCaptionDC->CreateFromPicture(PicCaption);

@@ -8,6 +8,7 @@
 
 #include "cToolbarMenu.h"
 #include "plumbing/MSubclass.h"
+#include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
@@ -98,10 +99,8 @@ COLORREF cMenuBar::TranslateColor(OleColor oColor) noexcept {
 }
 
 void cMenuBar::Attach(HWND lhWnd) {
-    struct UpdateLock {
-        explicit UpdateLock(HWND hwnd) noexcept { LockWindowUpdate(hwnd); }
-        ~UpdateLock() { LockWindowUpdate(nullptr); }
-    } lock(lhWnd);
+    LockWindowUpdate(lhWnd);
+    const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
     Detach();
     m_hWnd = lhWnd;
     m_cToolbarMenu = std::make_shared<cToolbarMenu>();

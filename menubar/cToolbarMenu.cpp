@@ -3,6 +3,7 @@
 #include "cMenuBar.h"
 #include "plumbing/MSubclass.h"
 #include "plumbing/ObjectFromPtr.h"
+#include "plumbing/ScopeGuard.h"
 
 cToolbarMenu::~cToolbarMenu() { DetachWindow(); }
 
@@ -155,13 +156,10 @@ BOOL cToolbarMenu::TrackPopup(int index) {
     const std::shared_ptr<cToolbarMenu> self = SharedFrom(this);
     m_bTracking = true;
     // Whatever ends the loop, the hook goes and the next call may track again.
-    struct Done {
-        cToolbarMenu& t;
-        ~Done() {
-            mDeclares::DetachMsgHook();
-            t.m_bTracking = false;
-        }
-    } done{*this};
+    const ScopeGuard done([this]() noexcept {
+        mDeclares::DetachMsgHook();
+        m_bTracking = false;
+    });
     m_iNext = index;
     int k = index;
     BOOL result = FALSE;

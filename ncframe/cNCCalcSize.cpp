@@ -73,14 +73,10 @@ void cNCCalcSize::Attach(INCAreaModifier& iTo) {
     MSubclass::AttachMessage(*this, m_hWnd, WM_DESTROY);
 
     // Scratch buffer for the default caption strip: screen wide, four captions
-    // high, in the screen's format (from the desktop's cached DC, far cheaper
-    // under Wine than a display DC of its own).
-    if (const WindowDC display = WindowDC::Client(nullptr)) {
-        m_hDC = CreateCompatibleDC(display.get());
-        m_hBmp = CreateCompatibleBitmap(display.get(), GetSystemMetrics(SM_CXSCREEN),
-                                        4 * GetSystemMetrics(SM_CYCAPTION));
-        if (m_hDC && m_hBmp) m_hBmpOld = SelectObject(m_hDC, m_hBmp);
-    }
+    // high, in the screen's format.
+    m_scratch.emplace();
+    m_scratch->Width(GetSystemMetrics(SM_CXSCREEN));
+    m_scratch->Height(4 * GetSystemMetrics(SM_CYCAPTION));
 
     SetPropA(m_hWnd, kImplementationProperty, reinterpret_cast<HANDLE>(ObjPtr(&iTo)));
     mDeclares::AttachKeyboardHook(*this);
@@ -96,17 +92,7 @@ void cNCCalcSize::Detach() noexcept {
         }
         MSubclass::DetachMessage(*this, m_hWnd, WM_DESTROY);
     }
-    if (m_hDC) {
-        if (m_hBmpOld) SelectObject(m_hDC, m_hBmpOld);
-        m_hBmpOld = nullptr;
-        if (m_hBmp) DeleteObject(m_hBmp);
-        m_hBmp = nullptr;
-        DeleteDC(m_hDC);
-        m_hDC = nullptr;
-    } else if (m_hBmp) {
-        DeleteObject(m_hBmp);
-        m_hBmp = nullptr;
-    }
+    m_scratch.reset();
     if (m_hWnd) RemovePropA(m_hWnd, kImplementationProperty);
     m_hWnd = nullptr;
     m_hMenu = nullptr;
@@ -406,22 +392,21 @@ void cNCCalcSize::DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int l
 
     const RECT C{R.left + cxF, R.top + cyF, R.right - cxF, R.top + cyF + cyCap - 1};
     const int w = C.right - C.left, h0 = cyCap - 1;
-    if (m_hDC) {
+    if (const HDC strip = m_scratch ? m_scratch->hdc() : nullptr) {
         const RECT text{0, 0, w - 3 * h0 - 2, h0};
-        DrawCaption(m_hWnd, m_hDC, &text, captionFlags);
+        DrawCaption(m_hWnd, strip, &text, captionFlags);
         const RECT buttons{w - 3 * h0 - 2, 0, w, h0};
-        FillRect(m_hDC, &buttons, caption);
+        FillRect(strip, &buttons, caption);
         const int b = h0 - 4;
         RECT B{w - 2 - (b + 2), 2, w - 2, h0 - 2};
-        DrawFrameControl(m_hDC, &B, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+        DrawFrameControl(strip, &B, DFC_CAPTION, DFCS_CAPTIONCLOSE);
         OffsetRect(&B, -(b + 2 + 2), 0);
-        DrawFrameControl(m_hDC, &B, DFC_CAPTION, IsZoomed(m_hWnd) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
+        DrawFrameControl(strip, &B, DFC_CAPTION, IsZoomed(m_hWnd) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
         OffsetRect(&B, -(b + 2), 0);
-        DrawFrameControl(m_hDC, &B, DFC_CAPTION, DFCS_CAPTIONMIN);
+        DrawFrameControl(strip, &B, DFC_CAPTION, DFCS_CAPTIONMIN);
         // A window wider than the screen gets the strip cut at the buffer's width.
-        BITMAP buffer{};
-        GetObjectA(m_hBmp, sizeof buffer, &buffer);
-        BitBlt(hdc, C.left, C.top, std::min(w, static_cast<int>(buffer.bmWidth)), C.bottom - C.top, m_hDC, 0, 0, SRCCOPY);
+        BitBlt(hdc, C.left, C.top, std::min(w, static_cast<int>(m_scratch->Width())), C.bottom - C.top, strip, 0, 0,
+               SRCCOPY);
     }
     DrawEdge(hdc, &outer, EDGE_RAISED, BF_RECT);
 }

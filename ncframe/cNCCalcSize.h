@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "INCAreaModifier.h"
 #include "plumbing/IForm.h"
 #include "plumbing/ISubclass.h"
+#include "plumbing/cMemDC.h"
 
 // The frame controller: takes over one window's non-client messages on behalf
 // of a skin (INCAreaModifier). It sizes the margins from the skin's answers,
@@ -75,9 +77,7 @@ private:
     bool m_bActive = false;
     bool m_bAppActive = false;
     bool m_bMaxMDIChild = false;
-    HDC m_hDC = nullptr;
-    HBITMAP m_hBmp = nullptr;
-    HGDIOBJ m_hBmpOld = nullptr;
+    std::optional<cMemDC> m_scratch;  // for the default caption strip, while attached
     int m_lLeft = 0, m_lTop = 0, m_lRight = 0, m_lBottom = 0;
     int m_eLastHitTest = 0;
 

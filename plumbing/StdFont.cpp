@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cwchar>
 
+#include "UniqueHandle.h"
+
 LONG StdFont::Height(int pixelsPerInch) const noexcept {
     return -static_cast<LONG>(std::lround(m_size * pixelsPerInch / 72.0));
 }
@@ -22,10 +24,7 @@ LOGFONTW StdFont::ToLogFont(int pixelsPerInch) const {
 HFONT StdFont::Handle() {
     if (!m_font) {
         int dpi = 96;
-        if (HDC screen = GetDC(nullptr)) {
-            dpi = GetDeviceCaps(screen, LOGPIXELSY);
-            ReleaseDC(nullptr, screen);
-        }
+        if (const WindowDC screen = WindowDC::Client(nullptr)) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
         const LOGFONTW lf = ToLogFont(dpi);
         m_font.reset(CreateFontIndirectW(&lf));
     }

@@ -52,6 +52,9 @@ public:
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
 
+    // False when nothing was selected (no object, or the DC refused it).
+    explicit operator bool() const noexcept { return m_previous != nullptr; }
+
 private:
     HDC m_dc;
     HGDIOBJ m_previous;

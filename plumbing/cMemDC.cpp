@@ -30,10 +30,9 @@ void cMemDC::CreateFromPicture(const StdPicture& sPic) {
     const WindowDC screen = ScreenDC();
     const UniqueDC source(CreateCompatibleDC(screen.get()));
     if (!source) return;
-    const HGDIOBJ kept = SelectObject(source.get(), sPic.Handle());
-    if (!kept) return;  // the bitmap is selected elsewhere: nothing to copy from
+    const SelectGuard selected(source.get(), sPic.Handle());
+    if (!selected) return;  // the bitmap is selected elsewhere: nothing to copy from
     BitBlt(m_hDC.get(), 0, 0, description.bmWidth, description.bmHeight, source.get(), 0, 0, SRCCOPY);
-    SelectObject(source.get(), kept);
 }
 
 void cMemDC::pCreate(std::int32_t w, std::int32_t h) {
