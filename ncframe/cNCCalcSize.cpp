@@ -235,16 +235,14 @@ LRESULT cNCCalcSize::OnNcPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    // While the system answers WM_SETCURSOR the window is not WS_VISIBLE, so
-    // nothing it does then paints over the frame; a menu put back on the
-    // window is taken off again. The guard keeps the two style changes from
-    // repainting the frame.
+    // The guard keeps what the system does while it answers WM_SETCURSOR
+    // from repainting the frame; a menu put back on the window is taken off
+    // again. The window stays WS_VISIBLE throughout: hiding it for the
+    // moment, as this once did, sent a click that arrived meanwhile to the
+    // window beneath, and the user's press was lost.
     s_bInSetCursor = true;
-    const LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
-    SetWindowLongA(m_hWnd, GWL_STYLE, style & ~WS_VISIBLE);
     const LRESULT result = PassOn(hwnd, WM_SETCURSOR, wParam, lParam);
     if (GetMenu(m_hWnd)) SetMenu(m_hWnd, nullptr);
-    SetWindowLongA(m_hWnd, GWL_STYLE, style);
     s_bInSetCursor = false;
     return result;
 }
