@@ -77,11 +77,20 @@ protected:
     // The program runs in its own process, beside others on a loaded machine.
     static constexpr DWORD kDeadlineMs = 10000;
 
-    // Waits (pumping) until `hwnd`'s text is no longer `before`; its text then.
-    std::wstring TextAfterChange(HWND hwnd, const std::wstring& before) {
+    // Waits (pumping) until `read` gives `expected`; what it gives then, or at
+    // the deadline. A box being filled can be read half-way from another
+    // process, and the clipboard is written after the boxes, so a check waits
+    // for the whole expected text, not for any change.
+    std::wstring OnceItIs(const std::function<std::wstring()>& read, const std::wstring& expected) {
         std::wstring now;
-        WaitUntil([&] { return (now = WindowText(hwnd)) != before; }, kDeadlineMs);
+        WaitUntil([&] { return (now = read()) == expected; }, kDeadlineMs);
         return now;
+    }
+    std::wstring TextOnceItIs(HWND hwnd, const std::wstring& expected) {
+        return OnceItIs([hwnd] { return WindowText(hwnd); }, expected);
+    }
+    std::wstring ClipboardOnceItIs(const std::wstring& expected) {
+        return OnceItIs([] { return ClipboardText(); }, expected);
     }
 
     GUITHREADINFO ThreadInfo() {
@@ -166,9 +175,9 @@ TEST_F(TorvaneTest, ButtonsConvertThroughRealClicks) {
     }
     ASSERT_TRUE(IsClipboardFormatAvailable(other));
     Click(command2);
-    EXPECT_EQ(TextAfterChange(text2, L""), link);
+    EXPECT_EQ(TextOnceItIs(text2, link), link);
     EXPECT_EQ(WindowText(text1), address);
-    EXPECT_EQ(ClipboardText(), link);
+    EXPECT_EQ(ClipboardOnceItIs(link), link);
     // Only the result: its text, and what the system makes of it.
     for (UINT format : ClipboardFormats())
         EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE)
@@ -177,9 +186,9 @@ TEST_F(TorvaneTest, ButtonsConvertThroughRealClicks) {
     // Back again, from a link the user copied.
     SetClipboardText(L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
     Click(command3);
-    EXPECT_EQ(TextAfterChange(text1, address), L"http://example.com/a.zip");
+    EXPECT_EQ(TextOnceItIs(text1, L"http://example.com/a.zip"), L"http://example.com/a.zip");
     EXPECT_EQ(WindowText(text2), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
-    EXPECT_EQ(ClipboardText(), L"http://example.com/a.zip");
+    EXPECT_EQ(ClipboardOnceItIs(L"http://example.com/a.zip"), L"http://example.com/a.zip");
 
     // Text that is not an address: nothing changes.
     SetClipboardText(L"not a link");
@@ -201,8 +210,8 @@ TEST_F(TorvaneTest, ClickOnEmptyClientAreaShowsAcknowledgement) {
 
     PressAndRelease(ClientToScreenPoint(m_window, 200, 140),  // below the text boxes
                     [this] { return ThreadInfo().hwndCapture == m_window; });
-    EXPECT_EQ(TextAfterChange(text1, L"http://example.com/a.zip"), Acknowledgement::Text1());
-    EXPECT_EQ(WindowText(text2), Acknowledgement::Text2());
+    EXPECT_EQ(TextOnceItIs(text1, Acknowledgement::Text1()), Acknowledgement::Text1());
+    EXPECT_EQ(TextOnceItIs(text2, Acknowledgement::Text2()), Acknowledgement::Text2());
     EXPECT_EQ(ClipboardText(), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");  // untouched
 }
 
@@ -292,7 +301,7 @@ TEST_F(TorvaneTest, AcknowledgementNeedsPressAndReleaseOnTheClientArea) {
         EXPECT_EQ(WindowText(text2), L"") << i;
     }
     ClickAt(inside);
-    EXPECT_EQ(TextAfterChange(text1, L""), Acknowledgement::Text1());
+    EXPECT_EQ(TextOnceItIs(text1, Acknowledgement::Text1()), Acknowledgement::Text1());
 }
 
 TEST_F(TorvaneTest, EnterPressesTheFocusedButton) {
@@ -301,7 +310,7 @@ TEST_F(TorvaneTest, EnterPressesTheFocusedButton) {
     PressKey(VK_TAB);
     ASSERT_TRUE(WaitUntil([&] { return Focused() == command2; }, kDeadlineMs));
     PressKey(VK_RETURN);
-    EXPECT_EQ(TextAfterChange(text2, L""), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    EXPECT_EQ(TextOnceItIs(text2, L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg=="), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
     EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
 }
 
