@@ -22,11 +22,16 @@ LOGFONTW StdFont::ToLogFont(int pixelsPerInch) const {
 }
 
 HFONT StdFont::Handle() {
-    if (!m_font) {
-        int dpi = 96;
-        if (const WindowDC screen = WindowDC::Client(nullptr)) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
-        const LOGFONTW lf = ToLogFont(dpi);
+    int dpi = 96;
+    if (const WindowDC screen = WindowDC::Client(nullptr)) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return Handle(dpi);
+}
+
+HFONT StdFont::Handle(int pixelsPerInch) {
+    if (!m_font || m_fontPixelsPerInch != pixelsPerInch) {
+        const LOGFONTW lf = ToLogFont(pixelsPerInch);
         m_font.reset(CreateFontIndirectW(&lf));
+        m_fontPixelsPerInch = pixelsPerInch;
     }
     return m_font.get();
 }

@@ -36,6 +36,10 @@ public:
     // The GDI font for the current attributes, at the screen's vertical
     // resolution. Valid until the next change or the object's end.
     HFONT Handle();
+    // The same at `pixelsPerInch` (a window's DPI). The font is made again
+    // when asked for another resolution, so holders of one object should
+    // ask for one resolution: that of the window they draw in.
+    HFONT Handle(int pixelsPerInch);
 
     // The description as a LOGFONTW with its height for `pixelsPerInch`.
     LOGFONTW ToLogFont(int pixelsPerInch) const;
@@ -60,4 +64,5 @@ private:
     bool m_strikethrough = false;
     BYTE m_charset = DEFAULT_CHARSET;
     UniqueFont m_font;
+    int m_fontPixelsPerInch = 0;  // the resolution m_font was made for
 };
