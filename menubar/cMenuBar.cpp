@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cToolbarMenu.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/MSubclass.h"
 #include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
@@ -14,7 +15,7 @@
 namespace {
 
 // The messages a menu bar takes, in the order it attaches them.
-constexpr UINT kMessages[] = {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_DRAWITEM, WM_MEASUREITEM, WM_MENUCHAR};
+constexpr UINT kMessages[] = {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_DRAWITEM, WM_MEASUREITEM, WM_MENUCHAR, WM_DPICHANGED};
 
 constexpr int kPollMs = 50;
 constexpr int kFirstItemX = 8;
@@ -103,6 +104,7 @@ void cMenuBar::Attach(HWND lhWnd) {
     const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
     Detach();
     m_hWnd = lhWnd;
+    m_dpi = Dpi::OfWindow(lhWnd);
     m_cToolbarMenu = std::make_shared<cToolbarMenu>();
     m_cToolbarMenu->AttachWindow(lhWnd, *this);
     for (UINT message : kMessages) MSubclass::AttachMessage(*this, m_hWnd, message);
@@ -127,6 +129,12 @@ void cMenuBar::Detach() noexcept {
 
 void cMenuBar::Repaint() const { SendMessageA(m_hWnd, WM_NCPAINT, 0, 0); }
 
+int cMenuBar::Px(int px96) const noexcept { return Dpi::Scale(px96, m_dpi); }
+
+void cMenuBar::WindowDpi(int dpi) noexcept {
+    if (dpi > 0) m_dpi = dpi;
+}
+
 void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int lHeight, int lYoffset) {
     if (!m_hMenu) return;
     m_cMemDC.Width(lWidth);
@@ -141,7 +149,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
     if (n <= 0) return;
     BitBlt(mem, 0, 0, lWidth, lHeight, lhDC, lLeft, lTop + 2, SRCCOPY);
     SetBkMode(mem, TRANSPARENT);
-    int x = kFirstItemX;
+    int x = Px(kFirstItemX);
     for (int p = 0; p < n; ++p) {
         // Commands and separators at the top level are not bar items.
         if (GetMenuItemID(m_hMenu, p) != static_cast<UINT>(-1)) continue;
@@ -149,10 +157,10 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
         const std::string text = ReadItem(m_hMenu, static_cast<UINT>(p), TRUE, MIIM_TYPE, info);
         RECT T{0, 0, 0, lHeight};
         DrawTextA(mem, text.c_str(), -1, &T, DT_CALCRECT);
-        OffsetRect(&T, x, 2);
+        OffsetRect(&T, x, Px(2));
         RECT B = T;
-        InflateRect(&B, 2, 2);
-        B.right += 7;
+        InflateRect(&B, Px(2), Px(2));
+        B.right += Px(7);
         const int k = ++m_iCount;
 
         bool sunken = false;
@@ -173,7 +181,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
         OffsetRect(&B, lLeft, lYoffset);
         m_tR.push_back(B);
         m_hSubMenu.push_back(GetSubMenu(m_hMenu, p));
-        x += (T.right - T.left + 1) + 10;
+        x += (T.right - T.left + 1) + Px(10);
     }
     BitBlt(lhDC, lLeft, lTop + 2, lWidth, lHeight, mem, 0, 0, SRCCOPY);
 }
@@ -223,8 +231,16 @@ void cMenuBar::HotItem(int index) {
 
 // ---- Tracking ----
 
+EMsgHandling cMenuBar::MsgResponse() {
+    // The window re-lays itself out at the new DPI after the bar has taken it.
+    return MSubclass::CurrentMessage() == WM_DPICHANGED ? mhCallPreviousAfter : mhConsume;
+}
+
 LRESULT cMenuBar::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     switch (iMsg) {
+        case WM_DPICHANGED:
+            WindowDpi(LOWORD(wParam));
+            return 0;
         case WM_DRAWITEM:
             DrawItem(wParam, lParam);
             return 0;
@@ -456,8 +472,9 @@ LRESULT cMenuBar::MeasureItem(WPARAM wParam, LPARAM lParam) {
     if (r == 0 || m_tItems[static_cast<size_t>(r - 1)].appOwnerDrawn())
         return MSubclass::CallOldWindowProc(m_hWnd, WM_MEASUREITEM, wParam, lParam);
     const ItemRecord& rec = m_tItems[static_cast<size_t>(r - 1)];
-    mis.itemWidth = static_cast<UINT>(rec.accelWidth > 0 ? rec.textWidth + rec.accelWidth + 38 : rec.textWidth + 30);
-    mis.itemHeight = static_cast<UINT>((rec.info.fType & MFT_SEPARATOR) ? 6 : m_lItemHeight + 8);
+    mis.itemWidth =
+        static_cast<UINT>(rec.accelWidth > 0 ? rec.textWidth + rec.accelWidth + Px(38) : rec.textWidth + Px(30));
+    mis.itemHeight = static_cast<UINT>((rec.info.fType & MFT_SEPARATOR) ? Px(6) : m_lItemHeight + Px(8));
     std::memcpy(reinterpret_cast<void*>(lParam), &mis, sizeof mis);
     return 0;
 }
@@ -518,7 +535,7 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
             RECT L = R;
             L.top = R.top + (R.bottom - R.top - 2) / 2;
             L.bottom = L.top + 2;
-            InflateRect(&L, -8, 0);
+            InflateRect(&L, -Px(8), 0);
             DrawEdge(dc, &L, BDR_SUNKENOUTER, BF_TOP | BF_BOTTOM);
         } else {
             const bool radio = (info.fType & MFT_RADIOCHECK) != 0;
@@ -529,24 +546,24 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
             SetTextColor(dc, TranslateColor(highlighted ? m_oActiveMenuColorOver : m_oActiveMenuColor));
             if (checked) {
                 RECT C = R;
-                InflateRect(&C, -4, -4);
-                C.left += 2;
+                InflateRect(&C, -Px(4), -Px(4));
+                C.left += Px(2);
                 C.right = C.left + (C.bottom - C.top + 1);
                 DrawEdge(dc, &C, BDR_SUNKENOUTER, BF_RECT);
                 const SelectGuard symbol(dc, hSymbolFont());
                 DrawItemText(dc, radio ? "h" : "b", C, disabled, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
             }
             RECT T = R;
-            T.left = kTextLeft;
+            T.left = Px(kTextLeft);
             DrawItemText(dc, rec.caption, T, disabled, DT_VCENTER | DT_SINGLELINE);
             if (!rec.accel.empty()) {
-                T.left = kTextLeft + rec.textWidth + 8;
+                T.left = Px(kTextLeft) + rec.textWidth + Px(8);
                 DrawItemText(dc, rec.accel, T, disabled, DT_VCENTER | DT_SINGLELINE);
             }
             if (highlighted && !disabled) {
                 RECT H = R;
-                H.left += 2;
-                H.right -= 2;
+                H.left += Px(2);
+                H.right -= Px(2);
                 DrawEdge(dc, &H, BDR_RAISEDINNER, BF_RECT);
             }
         }

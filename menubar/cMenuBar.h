@@ -25,6 +25,10 @@ class cToolbarMenu;
 // coordinates with the caption height taken off the rows (so the rows of
 // items in the caption are negative).
 //
+// Measures are written for 96 DPI and scaled to the window's DPI: taken from
+// the window when the bar attaches, then from each WM_DPICHANGED's wParam
+// (the window may say so itself through WindowDpi).
+//
 // Colours are OLE colours. Create menu bars with std::make_shared: the
 // subclassing registry and the popup tracker hold them by weak reference.
 class cMenuBar final : public ISubclass {
@@ -60,8 +64,12 @@ public:
     void SetFontAndSymbol(std::shared_ptr<StdFont> fnt);
     void SetColors(OleColor oActiveMenuColor, OleColor oActiveMenuColorOver, OleColor oInActiveMenuColor,
                    OleColor oMenuBackgroundColor) noexcept;
-    HFONT hMenuFont() { return m_fntMenu->Handle(); }
-    HFONT hSymbolFont() { return m_fntSymbol->Handle(); }
+    // The fonts at the window's DPI.
+    HFONT hMenuFont() { return m_fntMenu->Handle(m_dpi); }
+    HFONT hSymbolFont() { return m_fntSymbol->Handle(m_dpi); }
+    // The DPI the bar lays out and draws for.
+    int WindowDpi() const noexcept { return m_dpi; }
+    void WindowDpi(int dpi) noexcept;
     // Opens the popup of every top-level entry whose mnemonic is vKey, one
     // after the other; true when there was one. While a popup of the window
     // is on show it opens nothing and changes nothing.
@@ -86,7 +94,7 @@ public:
     int ItemRecordCount() const noexcept { return static_cast<int>(m_tItems.size()); }
 
     // ISubclass
-    EMsgHandling MsgResponse() override { return mhConsume; }
+    EMsgHandling MsgResponse() override;
     void MsgResponse(EMsgHandling) override {}
     LRESULT WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
 
@@ -129,6 +137,8 @@ private:
     void OnLeftPress();
     void OnPollTimer();
     void Repaint() const;
+    // A 96-DPI measure at the bar's DPI.
+    int Px(int px96) const noexcept;
 
     cMemDC m_cMemDC;
     std::shared_ptr<cToolbarMenu> m_cToolbarMenu;
@@ -149,5 +159,6 @@ private:
     std::shared_ptr<StdFont> m_fntMenu;
     std::shared_ptr<StdFont> m_fntSymbol;
     int m_lItemHeight = 0;
+    int m_dpi = 96;
     std::shared_ptr<CTimer> m_cTmr;
 };
