@@ -6,6 +6,8 @@
 #include <iterator>
 
 #include "Acknowledgement.h"
+#include "plumbing/Dpi.h"
+#include "plumbing/StdFont.h"
 #include "resources/resource.h"
 
 namespace {
@@ -33,6 +35,28 @@ constexpr ControlLayout kLayout[] = {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
+// The system's GUI font is 8 points; its face and the rest of its
+// description are kept, so at 96 DPI this is the stock font itself.
+constexpr double kControlFontPoints = 8;
+
+UniqueFont MakeControlFont(int dpi) {
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    StdFont size;
+    size.Size(kControlFontPoints);
+    lf.lfHeight = size.Height(dpi);
+    lf.lfWidth = 0;
+    return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+// A control's place at the given DPI. The edges are scaled, not the sizes,
+// so that neighbours keep their gaps and a right edge is where it would be
+// at any other origin.
+RECT Place(const ControlLayout& c, int dpi) {
+    return {Dpi::Scale(c.left, dpi), Dpi::Scale(c.top, dpi), Dpi::Scale(c.left + c.width, dpi),
+            Dpi::Scale(c.top + c.height, dpi)};
+}
+
 }  // namespace
 
 frmTest::frmTest(HINSTANCE instance) : m_instance(instance), m_commands(Text1, Text2, m_clipboard) {
@@ -57,7 +81,9 @@ bool frmTest::Show(int showCommand) {
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);  // fails harmlessly when already registered
 
-    RECT frame{0, 0, kClientWidth, kClientHeight};
+    // Until the window exists its DPI is the system's.
+    const int dpi = Dpi::OfWindow(nullptr);
+    RECT frame{0, 0, Dpi::Scale(kClientWidth, dpi), Dpi::Scale(kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT work{};
@@ -67,6 +93,7 @@ bool frmTest::Show(int showCommand) {
     if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, x, y, width, height, nullptr, nullptr, m_instance,
                          this))
         return false;
+    m_dpi = Dpi::OfWindow(m_hwnd);
     m_runner.Bind(m_hwnd, kCommandStepDone);
     CreateControls();
     Form_Load();
@@ -77,7 +104,6 @@ bool frmTest::Show(int showCommand) {
 }
 
 void frmTest::CreateControls() {
-    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (const ControlLayout& c : kLayout) {
         HWND parent = c.id == kPicBorder ? PicCaption.hwnd() : m_hwnd;
         const wchar_t* windowClass = L"STATIC";
@@ -95,9 +121,10 @@ void frmTest::CreateControls() {
                 break;  // hidden
         }
         const DWORD exStyle = c.kind == Kind::Edit ? WS_EX_CLIENTEDGE : 0;
-        HWND control = CreateWindowExW(exStyle, windowClass, c.caption, style, c.left, c.top, c.width, c.height, parent,
+        const RECT r = Place(c, m_dpi);
+        HWND control = CreateWindowExW(exStyle, windowClass, c.caption, style, r.left, r.top, r.right - r.left,
+                                       r.bottom - r.top, parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), m_instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         switch (c.id) {
             case kText1: Text1.Bind(control); break;
             case kText2: Text2.Bind(control); break;
@@ -110,9 +137,38 @@ void frmTest::CreateControls() {
     // Focus order by tab index; the hidden picture boxes take no focus.
     m_tabOrder = {Text1.hwnd(), Text2.hwnd(), Command2.hwnd(), Command3.hwnd()};
     m_lastFocus = Text1.hwnd();
+    LayoutControls();
 
     PicCaption.Picture(StdPicture::FromResource(m_instance, IDB_CAPTION));
     PicBorder.Picture(StdPicture::FromResource(m_instance, IDB_BORDER));
+}
+
+void frmTest::LayoutControls() {
+    // The controls take the new font before the old one goes.
+    UniqueFont font = MakeControlFont(m_dpi);
+    for (const ControlLayout& c : kLayout) {
+        const HWND parent = c.id == kPicBorder ? PicCaption.hwnd() : m_hwnd;
+        const HWND control = GetDlgItem(parent, c.id);
+        if (!control) continue;
+        const RECT r = Place(c, m_dpi);
+        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    m_controlFont = std::move(font);
+}
+
+void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    m_dpi = dpi;
+    LayoutControls();
+    // The suggested rectangle, with the frame measured again at the new DPI;
+    // then the client area is made exactly the layout's, in case the frame
+    // and the system's suggestion round differently.
+    SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    FitClientArea();
+    Refresh();
 }
 
 void frmTest::Form_Load() {
@@ -140,8 +196,8 @@ void frmTest::FitClientArea() {
     RECT window{}, client{};
     GetWindowRect(m_hwnd, &window);
     GetClientRect(m_hwnd, &client);
-    const int width = window.right - window.left + kClientWidth - client.right;
-    const int height = window.bottom - window.top + kClientHeight - client.bottom;
+    const int width = window.right - window.left + Dpi::Scale(kClientWidth, m_dpi) - client.right;
+    const int height = window.bottom - window.top + Dpi::Scale(kClientHeight, m_dpi) - client.bottom;
     SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -251,6 +307,9 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
                 if (PtInRect(&client, at)) Form_Click();
             }
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case kCommandStepDone:
             m_runner.OnStepDone(wParam);

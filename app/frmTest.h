@@ -17,6 +17,11 @@
 
 // The program's one window: two text boxes, the two conversion buttons and
 // two hidden picture boxes that hold the skin bitmaps.
+//
+// The layout is written for 96 DPI and scaled to the window's DPI. The window
+// takes its DPI from the system when it is made, and from then on from
+// WM_DPICHANGED's wParam, which it remembers (so the DPI is the one the last
+// change announced, also where the system keeps answering with another).
 class frmTest final : public IForm {
 public:
     static constexpr const wchar_t* kClassName = L"Torvane.frmTest";
@@ -39,6 +44,10 @@ public:
     int RunMessageLoop();
 
     HWND hwnd() const override { return m_hwnd; }
+    // The DPI the window is laid out for.
+    int WindowDpi() const noexcept { return m_dpi; }
+    // The controls' font: the system's GUI font at the window's DPI.
+    HFONT ControlFont() const noexcept { return m_controlFont.get(); }
     void Refresh() override;
     COLORREF BackColor() const noexcept { return m_backColor; }
     void BackColor(COLORREF color);
@@ -49,6 +58,10 @@ public:
 
 private:
     void CreateControls();
+    // Places the controls and gives them their font, at m_dpi.
+    void LayoutControls();
+    // WM_DPICHANGED: the layout at the new DPI, in the suggested rectangle.
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void Form_Load();
     void Form_Click();
     // Sets the skin's colours and fonts and attaches it with the two bitmaps.
@@ -66,6 +79,8 @@ private:
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
     HWND m_lastFocus = nullptr;
+    int m_dpi = 96;
+    UniqueFont m_controlFont;
     bool m_clickStarted = false;
     COLORREF m_backColor = GetSysColor(COLOR_BTNFACE);
     UniqueBrush m_backBrush;
