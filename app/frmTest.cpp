@@ -7,7 +7,6 @@
 
 #include "Acknowledgement.h"
 #include "plumbing/Dpi.h"
-#include "plumbing/StdFont.h"
 #include "resources/resource.h"
 
 namespace {
@@ -35,16 +34,13 @@ constexpr ControlLayout kLayout[] = {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-// The system's GUI font is 8 points; its face and the rest of its
-// description are kept, so at 96 DPI this is the stock font itself.
-constexpr double kControlFontPoints = 8;
-
+// The system's GUI font at `dpi`. The stock font is made for the system's
+// DPI; its point size becomes pixels at the window's, and the rest of its
+// description is kept, so at the system's DPI this is the stock font itself.
 UniqueFont MakeControlFont(int dpi) {
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    StdFont size;
-    size.Size(kControlFontPoints);
-    lf.lfHeight = size.Height(dpi);
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, Dpi::OfWindow(nullptr));
     lf.lfWidth = 0;
     return UniqueFont(CreateFontIndirectW(&lf));
 }
@@ -144,7 +140,8 @@ void frmTest::CreateControls() {
 }
 
 void frmTest::LayoutControls() {
-    // The controls take the new font before the old one goes.
+    // The controls take the new font before the old one goes. Nothing is
+    // drawn here: whoever changes the layout repaints once at the end.
     UniqueFont font = MakeControlFont(m_dpi);
     for (const ControlLayout& c : kLayout) {
         const HWND parent = c.id == kPicBorder ? PicCaption.hwnd() : m_hwnd;
@@ -152,8 +149,8 @@ void frmTest::LayoutControls() {
         if (!control) continue;
         const RECT r = Place(c, m_dpi);
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     }
     m_controlFont = std::move(font);
 }
@@ -161,6 +158,9 @@ void frmTest::LayoutControls() {
 void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
     if (dpi <= 0) return;
     m_dpi = dpi;
+    // One paint at the end instead of one for every step (a step costs a
+    // paint of the window and its frame under Wine: ten times the rest).
+    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
     LayoutControls();
     // The suggested rectangle, with the frame measured again at the new DPI;
     // then the client area is made exactly the layout's, in case the frame
@@ -168,6 +168,7 @@ void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     FitClientArea();
+    SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
     Refresh();
 }
 
@@ -196,8 +197,10 @@ void frmTest::FitClientArea() {
     RECT window{}, client{};
     GetWindowRect(m_hwnd, &window);
     GetClientRect(m_hwnd, &client);
-    const int width = window.right - window.left + Dpi::Scale(kClientWidth, m_dpi) - client.right;
-    const int height = window.bottom - window.top + Dpi::Scale(kClientHeight, m_dpi) - client.bottom;
+    const int wantWidth = Dpi::Scale(kClientWidth, m_dpi), wantHeight = Dpi::Scale(kClientHeight, m_dpi);
+    if (client.right == wantWidth && client.bottom == wantHeight) return;
+    const int width = window.right - window.left + wantWidth - client.right;
+    const int height = window.bottom - window.top + wantHeight - client.bottom;
     SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
