@@ -266,6 +266,14 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
 
 void cOrvelCaption::HitTest(int x, int y, int& eHitTest) {
     const POINT at{x, y};
+    // A menu bar item is the bar's wherever it is drawn, also where its box
+    // reaches up into the title band: the bar hears the pointer as client
+    // messages.
+    if (m_cMenu && m_cMenu->ItemCount() > 0) {
+        RECT window{};
+        GetWindowRect(m_hWnd, &window);
+        if (m_cMenu->ItemFromPoint({window.left + x, window.top + y}) > 0) eHitTest = HTCLIENT;
+    }
     if (PtInRect(&kIconArea, at)) {
         eHitTest = HTSYSMENU;
         return;
