@@ -64,3 +64,12 @@ function(torvane_add_test target)
     endif()
   endif()
 endfunction()
+
+# Marks the tests of `target` that `filter` (a GoogleTest filter) selects as
+# following the display scale: they run again at each DPI of the DPI groups
+# (tests/CMakeLists.txt). Their expectations come from the DPI they see.
+function(torvane_add_dpi_tests target filter)
+  if(WIN32)
+    set_property(GLOBAL APPEND PROPERTY TORVANE_DPI_TESTS "$<TARGET_FILE:${target}>=${filter}")
+  endif()
+endfunction()

@@ -92,6 +92,14 @@ torvane_ensure_prefix() {
   echo "$want" > "$stamp"
 }
 
+# Sets the prefix's display scale (LogPixels, in DPI) and stops its server,
+# so that the next program starts at that DPI: Wine reads it as it starts.
+torvane_set_dpi() {
+  torvane_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  "$WINESERVER" -k 2>/dev/null || true
+  "$WINESERVER" -w
+}
+
 # Starts a persistent Wine server and Wine's own services up front, with their
 # output sent nowhere. Started later by a program, the services would inherit
 # that program's output and keep it open (CTest would wait for it to close).

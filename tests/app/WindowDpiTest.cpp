@@ -61,8 +61,8 @@ void ExpectLaidOutAt(const frmTest& form, int dpi) {
         EXPECT_EQ(lf.lfHeight, MulDiv(stock.lfHeight, dpi, Dpi::OfWindow(nullptr))) << ids[i];
     }
 
-    // Each button's caption fits its button, inside the border and the focus
-    // frame (3 pixels at 96 DPI), broken into lines as the button breaks it.
+    // Each button's caption fits inside its button's edge, broken into lines
+    // as the button breaks it.
     HDC dc = GetDC(w);
     for (int id : {frmTest::kCommand2, frmTest::kCommand3}) {
         const HWND button = GetDlgItem(w, id);
@@ -70,7 +70,7 @@ void ExpectLaidOutAt(const frmTest& form, int dpi) {
         GetWindowTextW(button, caption, 32);
         RECT inside{};
         GetClientRect(button, &inside);
-        InflateRect(&inside, -px(3), -px(3));
+        InflateRect(&inside, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
         RECT text = inside;
         const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
         DrawTextW(dc, caption, -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
