@@ -14,6 +14,7 @@
 #include <string>
 
 #include "caption/cOrvelCaption.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
 #include "plumbing/StdPicture.h"
 #include "plumbing/UniqueHandle.h"
@@ -106,9 +107,13 @@ public:
         wc.hIcon = LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_TORVANE));
         wc.lpszClassName = L"Torvane.MenuBarDemo";
         RegisterClassExW(&wc);
-        m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"Torvane menu bar demo", WS_OVERLAPPEDWINDOW, 120, 100, 520,
-                                 320, nullptr, BuildMenu(), m_instance, this);
+        // Until the window exists its DPI is the system's; from then on it is
+        // the window's own, and then what each WM_DPICHANGED says.
+        const int dpi = Dpi::OfWindow(nullptr);
+        m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"Torvane menu bar demo", WS_OVERLAPPEDWINDOW, 120, 100,
+                                 Dpi::Scale(520, dpi), Dpi::Scale(320, dpi), nullptr, BuildMenu(), m_instance, this);
         if (!m_hwnd) return false;
+        m_dpi = Dpi::OfWindow(m_hwnd);
         m_brush.reset(CreateSolidBrush(kMenuBackground));
 
         m_captionPicture = StdPicture::FromResource(m_instance, IDB_CAPTION);
@@ -176,6 +181,14 @@ private:
             case WM_PAINT:
                 OnPaint();
                 return 0;
+            case WM_DPICHANGED: {
+                m_dpi = LOWORD(wParam);
+                const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+                SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                Refresh();
+                return 0;
+            }
             case WM_TIMER:
                 if (wParam == kShowTimer) OnShowTimer();
                 return 0;
@@ -225,7 +238,7 @@ private:
         SetBkMode(dc, TRANSPARENT);
         RECT r{};
         GetClientRect(m_hwnd, &r);
-        InflateRect(&r, -16, -16);
+        InflateRect(&r, -Dpi::Scale(16, m_dpi), -Dpi::Scale(16, m_dpi));
         const std::string text = "Use the menu bar in the caption: point, click, Alt+letter, arrow keys.\r\n\r\n" + m_last;
         DrawTextA(dc, text.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
         EndPaint(m_hwnd, &ps);
@@ -240,7 +253,7 @@ private:
         // Open the popup with a click, then point at its second item. The
         // pointer moves come from a thread timer, which also ticks inside
         // the popup loop.
-        s_popupPoint = {r.left + 40, r.bottom + 65};  // "Copy" in the Edit popup
+        s_popupPoint = {r.left + Dpi::Scale(40, m_dpi), r.bottom + Dpi::Scale(65, m_dpi)};  // "Copy" in the Edit popup
         SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR id, DWORD) noexcept {
             KillTimer(nullptr, id);
             SetCursorPos(s_popupPoint.x, s_popupPoint.y);
@@ -251,6 +264,7 @@ private:
 
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
+    int m_dpi = Dpi::kBase;
     UniqueBrush m_brush;
     std::shared_ptr<StdPicture> m_captionPicture, m_borderPicture;
     std::shared_ptr<cOrvelCaption> m_caption;
