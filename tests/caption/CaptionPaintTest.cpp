@@ -216,13 +216,13 @@ TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {
 
 TEST(CaptionPaint, FontDescriptionAndColours) {
     StdFont font;
-    font.Name(L"宋体");
-    font.Size(9);
+    font.Name(ShippedSkin::kFontName);
+    font.Size(ShippedSkin::kFontSize);
     HDC screen = GetDC(nullptr);
     LOGFONTA lf{};
     cOrvelCaption::FontToLogFont(font, screen, lf);
-    EXPECT_EQ(lf.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
-    EXPECT_STREQ(lf.lfFaceName, "\xcb\xce\xcc\xe5");  // code page 936
+    EXPECT_EQ(lf.lfHeight, -std::lround(ShippedSkin::kFontSize * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
+    EXPECT_STREQ(lf.lfFaceName, "\xcb\xce\xcc\xe5");  // the skin's face in code page 936
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     // Fractional sizes (the menu's Marlett is 1.2 times 9 points) round in
     // pixels, as the fonts StdFont makes itself: 10.8 pt is 14 px at 96 dpi.
