@@ -33,7 +33,8 @@ const Art& ArtFor(int dpi) noexcept;
 // White title on the active caption, light grey on the inactive one.
 inline constexpr cOrvelCaption::OleColor kActiveCaptionColor = 0xFFFFFF;
 inline constexpr cOrvelCaption::OleColor kInactiveCaptionColor = 0xC0C0C0;
-// Menu bar texts are black in every state, on the window's grey.
+// Menu bar texts are black in every state. The grey is the popups' back
+// colour and the window's own.
 inline constexpr cOrvelCaption::OleColor kMenuColor = 0;
 inline constexpr cOrvelCaption::OleColor kMenuColorOver = 0;
 inline constexpr cOrvelCaption::OleColor kInactiveMenuColor = 0;
