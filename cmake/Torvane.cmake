@@ -36,6 +36,17 @@ function(torvane_portable_variants out name)
   set(${out} ${variants} PARENT_SCOPE)
 endfunction()
 
+# Links each variant of portable library NAME to the same variant of each
+# portable library after the visibility: NAME_checked to LIB_checked.
+#   torvane_portable_link(NAME PUBLIC|PRIVATE LIB...)
+function(torvane_portable_link name visibility)
+  target_link_libraries(${name} ${visibility} ${ARGN})
+  if(TARGET ${name}_checked)
+    list(TRANSFORM ARGN APPEND _checked)
+    target_link_libraries(${name}_checked ${visibility} ${ARGN})
+  endif()
+endfunction()
+
 # Links a test to a portable library: on the host, to its sanitized copy.
 function(torvane_use_portable target name)
   if(TARGET ${name}_checked)
