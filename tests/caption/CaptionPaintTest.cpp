@@ -6,8 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "SkinnedWindow.h"
 #include "ncframe/cNCCalcSize.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/WaitFor.h"
 
 namespace {
