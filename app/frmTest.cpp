@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "Acknowledgement.h"
+#include "caption/ShippedSkin.h"
 #include "plumbing/Dpi.h"
 #include "resources/resource.h"
 
@@ -135,8 +136,9 @@ void frmTest::CreateControls() {
     m_lastFocus = Text1.hwnd();
     LayoutControls();
 
-    PicCaption.Picture(StdPicture::FromResource(m_instance, IDB_CAPTION));
-    PicBorder.Picture(StdPicture::FromResource(m_instance, IDB_BORDER));
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(m_dpi);
+    PicCaption.Picture(StdPicture::FromResource(m_instance, art.captionBitmap));
+    PicBorder.Picture(StdPicture::FromResource(m_instance, art.borderBitmap));
 }
 
 void frmTest::LayoutControls() {
@@ -178,19 +180,10 @@ void frmTest::Form_Load() {
 }
 
 void frmTest::ApplySkin(frmTest& f, cOrvelCaption& caption) {
-    constexpr COLORREF kMenuBackground = RGB(207, 203, 207);
-    caption.ActiveCaptionColor(0xFFFFFF);
-    caption.InActiveCaptionColor(0xC0C0C0);
-    caption.ActiveMenuColor(0);
-    caption.ActiveMenuColorOver(0);
-    caption.InActiveMenuColor(0);
-    caption.MenuBackgroundColor(kMenuBackground);
-    caption.CaptionFont()->Name(L"宋体");
-    caption.CaptionFont()->Size(9);
-    caption.MenuFont()->Name(L"宋体");
-    caption.MenuFont()->Size(9);
-    caption.Attach(f, *f.PicCaption.Picture(), *f.PicBorder.Picture(), 19, 20, 90, 140, 240, 400);
-    f.BackColor(kMenuBackground);
+    ShippedSkin::Style(caption);
+    ShippedSkin::Attach(caption, f, *f.PicCaption.Picture(), *f.PicBorder.Picture(),
+                        ShippedSkin::ArtFor(Dpi::OfWindow(f.hwnd())).measures);
+    f.BackColor(ShippedSkin::kMenuBackgroundColor);
 }
 
 void frmTest::FitClientArea() {

@@ -40,8 +40,15 @@ RECT Changed(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b, con
 
 TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
     MenuWindow w(StandardMenu(), 600, 300);
+    // Skinned as the demo is: with the shipped skin's art for its DPI.
+    const int dpi = Dpi::OfWindow(w.hwnd());
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(dpi);
+    const auto captionArt = StdPicture::FromResource(GetModuleHandleW(nullptr), art.captionBitmap);
+    const auto borderArt = StdPicture::FromResource(GetModuleHandleW(nullptr), art.borderBitmap);
+    ShippedSkin::Attach(*w.caption, w.window, *captionArt, *borderArt, art.measures);
+    w.Paint();
     cMenuBar& bar = w.bar();
-    EXPECT_EQ(bar.WindowDpi(), Dpi::OfWindow(w.hwnd()));
+    EXPECT_EQ(bar.WindowDpi(), dpi);
     ASSERT_EQ(bar.ItemCount(), 4);
     RECT window{};
     GetWindowRect(w.hwnd(), &window);
@@ -49,9 +56,9 @@ TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
     ClientToScreen(w.hwnd(), &client);
     const RECT band{0, 0, window.right - window.left, client.y - window.top};
     // The bar draws in the lower half of the caption, which the skin makes
-    // as tall as its 48 pixels at 96 DPI scaled. In a caption drawn for a
-    // smaller scale the bar cannot show its items whole.
-    const bool captionAtDpi = band.bottom >= Dpi::Scale(48, bar.WindowDpi());
+    // as tall as its 96-DPI height scaled. In a caption drawn for a smaller
+    // scale the bar cannot show its items whole.
+    const bool captionAtDpi = band.bottom >= Dpi::Scale(w.skin.captionDC.Height(), dpi);
     for (int k = 1; k <= 4; ++k) {
         SCOPED_TRACE(k);
         // Hot, an item draws a raised box around itself: the box is the item
@@ -81,7 +88,7 @@ TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
     }
     if (!captionAtDpi)
         GTEST_SKIP() << "hit testing checked; the items cannot show whole in a caption " << band.bottom
-                     << " pixels high at " << bar.WindowDpi() << " DPI";
+                     << " pixels high at " << dpi << " DPI";
 }
 
 namespace {
@@ -104,7 +111,7 @@ std::vector<COLORREF> ItemPixels(HMENU menu, int pos, RECT& item) {
 
 TEST(MenuBarDpi, PopupTextStaysClearOfMarksAndLabels) {
     MenuWindow w(StandardMenu());
-    const COLORREF background = RGB(207, 203, 207);
+    const COLORREF background = ShippedSkin::kMenuBackgroundColor;
     // Each marked or labelled item has a twin with the caption alone: where
     // the two differ is the mark and the label, which must lie outside the
     // columns of the caption's ink, with a column of space between.

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
 #include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr COLORREF kMenuBackground = RGB(207, 203, 207);
 constexpr UINT_PTR kShowTimer = 1;
 
 enum Command : UINT {
@@ -114,22 +114,14 @@ public:
                                  Dpi::Scale(520, dpi), Dpi::Scale(320, dpi), nullptr, BuildMenu(), m_instance, this);
         if (!m_hwnd) return false;
         m_dpi = Dpi::OfWindow(m_hwnd);
-        m_brush.reset(CreateSolidBrush(kMenuBackground));
+        m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
 
-        m_captionPicture = StdPicture::FromResource(m_instance, IDB_CAPTION);
-        m_borderPicture = StdPicture::FromResource(m_instance, IDB_BORDER);
+        const ShippedSkin::Art& art = ShippedSkin::ArtFor(m_dpi);
+        m_captionPicture = StdPicture::FromResource(m_instance, art.captionBitmap);
+        m_borderPicture = StdPicture::FromResource(m_instance, art.borderBitmap);
         m_caption = std::make_shared<cOrvelCaption>();
-        m_caption->ActiveCaptionColor(0xFFFFFF);
-        m_caption->InActiveCaptionColor(0xC0C0C0);
-        m_caption->ActiveMenuColor(0);
-        m_caption->ActiveMenuColorOver(0);
-        m_caption->InActiveMenuColor(0);
-        m_caption->MenuBackgroundColor(kMenuBackground);
-        m_caption->CaptionFont()->Name(L"宋体");
-        m_caption->CaptionFont()->Size(9);
-        m_caption->MenuFont()->Name(L"宋体");
-        m_caption->MenuFont()->Size(9);
-        m_caption->Attach(*this, *m_captionPicture, *m_borderPicture, 19, 20, 90, 140, 240, 400);
+        ShippedSkin::Style(*m_caption);
+        ShippedSkin::Attach(*m_caption, *this, *m_captionPicture, *m_borderPicture, art.measures);
         ShowWindow(m_hwnd, showCommand);
         UpdateWindow(m_hwnd);
         return true;
