@@ -39,7 +39,9 @@ RECT Changed(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b, con
 }  // namespace
 
 TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
-    MenuWindow w(StandardMenu(), 600, 300);
+    // Wide enough for the bar at the system's DPI (the window's, under Wine).
+    const int system = Dpi::OfWindow(nullptr);
+    MenuWindow w(StandardMenu(), Dpi::Scale(600, system), Dpi::Scale(300, system));
     // Skinned as the demo is: with the shipped skin's art for its DPI.
     const int dpi = Dpi::OfWindow(w.hwnd());
     const ShippedSkin::Art& art = ShippedSkin::ArtFor(dpi);
