@@ -15,6 +15,30 @@ ShippedSkin::ShippedSkin()
     borderDC.CreateFromPicture(*border);
 }
 
+DrawnSkin::DrawnSkin(int dpi) : art(ShippedDrawing(dpi)) {
+    captionDC.CreateFromPicture(*art.caption);
+    hoverDC.CreateFromPicture(*art.hover);
+}
+
+cOrvelCaption::Drawing ShippedDrawing(int dpi) {
+    struct Scale {
+        int dpi, caption, border, hover;
+    };
+    constexpr Scale kScales[] = {{192, IDR_CAPTION_200, IDR_BORDER_200, IDR_HOVER_200},
+                                 {168, IDR_CAPTION_175, IDR_BORDER_175, IDR_HOVER_175},
+                                 {144, IDR_CAPTION_150, IDR_BORDER_150, IDR_HOVER_150},
+                                 {120, IDR_CAPTION_125, IDR_BORDER_125, IDR_HOVER_125}};
+    const HINSTANCE self = GetModuleHandleW(nullptr);
+    for (const Scale& s : kScales) {
+        if (dpi < s.dpi) continue;
+        auto S = [&](int px) { return Dpi::Scale(px, s.dpi); };
+        return {StdPicture::FromPngResource(self, s.caption), StdPicture::FromPngResource(self, s.border),
+                StdPicture::FromPngResource(self, s.hover), S(19), S(20), S(90), S(140), S(240), S(400), s.dpi};
+    }
+    return {StdPicture::FromResource(self, IDB_CAPTION), StdPicture::FromResource(self, IDB_BORDER),
+            StdPicture::FromPngResource(self, IDR_HOVER_100), 19, 20, 90, 140, 240, 400, Dpi::kBase};
+}
+
 SkinnedWindow::SkinnedWindow(int width, int height, DWORD style, const wchar_t* title)
     : window(style, 100, 100, width, height), caption(std::make_shared<cOrvelCaption>()) {
     window.swallowSysCommands = false;
@@ -37,6 +61,11 @@ SkinnedWindow::~SkinnedWindow() {
 
 void SkinnedWindow::Attach() {
     caption->Attach(window, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+}
+
+void SkinnedWindow::AttachForDpi() {
+    caption->Attach(window, ShippedDrawing);
+    Activate();
 }
 
 void SkinnedWindow::Activate() {

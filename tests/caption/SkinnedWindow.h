@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "caption/cOrvelCaption.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/StdPicture.h"
 #include "plumbing/cMemDC.h"
 #include "tests/support/TestWindow.h"
@@ -20,6 +21,17 @@ struct ShippedSkin {
     cMemDC captionDC, borderDC;
 };
 
+// The shipped skin as drawn for a DPI: its bitmaps in memory DCs and the drawing.
+struct DrawnSkin {
+    explicit DrawnSkin(int dpi);
+    int S(int px96) const { return Dpi::Scale(px96, art.dpi); }
+    COLORREF Caption(int x, int y) const { return GetPixel(captionDC.hdc(), x, y); }
+    COLORREF Hover(int x, int y) const { return GetPixel(hoverDC.hdc(), x, y); }
+
+    cOrvelCaption::Drawing art;
+    cMemDC captionDC, hoverDC;
+};
+
 // A test window skinned as the main window is, shown and active.
 struct SkinnedWindow {
     explicit SkinnedWindow(int width = 500, int height = 200, DWORD style = WS_OVERLAPPEDWINDOW,
@@ -27,6 +39,8 @@ struct SkinnedWindow {
     ~SkinnedWindow();
 
     void Attach();
+    // Attaches the skin as drawn for the window's DPI, and for each new DPI.
+    void AttachForDpi();
     void Activate();
     void Deactivate();
     int Width() const;
@@ -55,5 +69,7 @@ void MoveAndWait(const TestWindow& window, POINT screen);
 // window: until the system has), then until what the release posted has
 // been handled.
 void ReleaseAndWait(const TestWindow& window, bool onTheWindow = true);
+// The shipped skin's drawing for `dpi`, from this program's resources.
+cOrvelCaption::Drawing ShippedDrawing(int dpi);
 // Dispatches what is pending now, without waiting for anything more.
 void DispatchPending();
