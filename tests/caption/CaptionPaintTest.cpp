@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "SkinnedWindow.h"
 #include "ncframe/cNCCalcSize.h"
@@ -22,6 +23,23 @@ int SourceColumn(int x, int W, int srcX0) {
     if (x < 90) return srcX0 + x;
     if (x < xR) return srcX0 + 91 + (x - 90) % 52;
     return srcX0 + 140 + (x - xR);
+}
+
+// The window's top `height` rows, `width` columns wide, in one copy.
+std::vector<COLORREF> Shot(const SkinnedWindow& w, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueDC mem(CreateCompatibleDC(nullptr));
+    {
+        const SelectGuard selected(mem.get(), dib.get());
+        HDC dc = GetWindowDC(w.window.hwnd());
+        BitBlt(mem.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
+        ReleaseDC(w.window.hwnd(), dc);
+    }
+    const auto* p = static_cast<const DWORD*>(bits);
+    return std::vector<COLORREF>(p, p + static_cast<size_t>(width) * height);
 }
 
 // Counts pixels of `color` in a window rectangle; the rightmost such column.
@@ -191,6 +209,40 @@ TEST(CaptionPaint, TitleEllipsisAmpersandAndEmptyTitle) {
     for (int y = 11; y < 29; ++y)
         for (int x = 92; x < 300; ++x) wrong += w.Pixel(x, y) != w.skin.Caption(SourceColumn(x, 400, 0), y);
     EXPECT_EQ(wrong, 0);
+}
+
+// Runs at any display scale: the window, the plate and the margins follow
+// the DPI the window has.
+TEST(CaptionPaint, TitleInkLiesWithinThePlateAtTheWindowsDpi) {
+    const int systemDpi = Dpi::OfWindow(nullptr);
+    SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi), WS_OVERLAPPEDWINDOW, L"");
+    w.AttachForDpi();
+    const DrawnSkin drawn(w.caption->Dpi());
+    auto S = [&](int px) { return drawn.S(px); };
+    int top = 0, left = 0;
+    w.caption->GetTopMarginHeight(top);
+    w.caption->GetLeftMarginWidth(left);
+    EXPECT_EQ(top, S(48));
+    EXPECT_EQ(left, S(10));
+
+    const int W = w.Width();
+    const RECT plate{S(4), S(4), W - S(70), S(28)};
+    for (const bool active : {true, false}) {
+        if (!active) w.Deactivate();
+        SetWindowTextW(w.window.hwnd(), L"");
+        const std::vector<COLORREF> bare = Shot(w, W, top);
+        SetWindowTextW(w.window.hwnd(), L"Torvane V4.1 Build 20070401");
+        const std::vector<COLORREF> titled = Shot(w, W, top);
+        int ink = 0, outside = 0;
+        for (int y = 0; y < top; ++y)
+            for (int x = 0; x < W; ++x) {
+                if (bare[y * W + x] == titled[y * W + x]) continue;
+                ++ink;
+                outside += !PtInRect(&plate, POINT{x, y});
+            }
+        EXPECT_GT(ink, S(100)) << (active ? "active" : "inactive");
+        EXPECT_EQ(outside, 0) << (active ? "active" : "inactive");
+    }
 }
 
 TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {
