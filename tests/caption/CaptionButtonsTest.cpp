@@ -108,7 +108,8 @@ TEST(CaptionButtons, PressEndingOffItsButtonLeavesEveryButtonNormal) {
 }
 
 TEST(CaptionButtons, ButtonsLightUnderThePointerUntilItLeavesTheWindow) {
-    SkinnedWindow w;
+    const int systemDpi = Dpi::OfWindow(nullptr);
+    SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi));
     w.AttachForDpi();
     const DrawnSkin drawn(w.caption->Dpi());
     const int bw = drawn.art.lButtonWidth, bh = drawn.art.lButtonHeight, rightEnd = drawn.art.lActiveRightEnd;

@@ -67,6 +67,8 @@ TEST(CaptionResources, DpiChangesReskinTheFrameAndLeakNothing) {
     change(144);
     EXPECT_EQ(w.caption->Dpi(), 144);
     framedAt(144);
+    change(288);  // above the largest drawing: that one, enlarged
+    framedAt(288);
     change(start);
     framedAt(start);
 

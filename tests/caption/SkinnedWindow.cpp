@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "caption/DrawingScale.h"
 #include "resources/resource.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
@@ -29,6 +30,11 @@ cOrvelCaption::Drawing ShippedDrawing(int dpi) {
                                  {144, IDR_CAPTION_150, IDR_BORDER_150, IDR_HOVER_150},
                                  {120, IDR_CAPTION_125, IDR_BORDER_125, IDR_HOVER_125}};
     const HINSTANCE self = GetModuleHandleW(nullptr);
+    if (dpi > 192) {
+        auto S = [&](int px) { return Dpi::Scale(px, dpi); };
+        return DrawingScale::Enlarge(ShippedDrawing(192),
+                                     {nullptr, nullptr, nullptr, S(19), S(20), S(90), S(140), S(240), S(400), dpi});
+    }
     for (const Scale& s : kScales) {
         if (dpi < s.dpi) continue;
         auto S = [&](int px) { return Dpi::Scale(px, s.dpi); };
