@@ -53,7 +53,7 @@ struct MenuWindow {
     std::vector<HMENU> PopupsOpened() const;
 
     TestWindow window;
-    ShippedSkin skin;
+    SkinBitmaps skin;
     std::shared_ptr<cOrvelCaption> caption;
 };
 
