@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "caption/DrawingScale.h"
-#include "resources/resource.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 
@@ -16,37 +14,13 @@ SkinBitmaps::SkinBitmaps()
     borderDC.CreateFromPicture(*border);
 }
 
-DrawnSkin::DrawnSkin(int dpi) : art(ShippedDrawing(dpi)) {
-    captionDC.CreateFromPicture(*art.caption);
-    hoverDC.CreateFromPicture(*art.hover);
-}
-
-cOrvelCaption::Drawing ShippedDrawing(int dpi) {
-    struct Scale {
-        int dpi, caption, border, hover;
-    };
-    constexpr Scale kScales[] = {{192, IDR_CAPTION_200, IDR_BORDER_200, IDR_HOVER_200},
-                                 {168, IDR_CAPTION_175, IDR_BORDER_175, IDR_HOVER_175},
-                                 {144, IDR_CAPTION_150, IDR_BORDER_150, IDR_HOVER_150},
-                                 {120, IDR_CAPTION_125, IDR_BORDER_125, IDR_HOVER_125}};
-    const HINSTANCE self = GetModuleHandleW(nullptr);
-    if (dpi > 192) {
-        auto S = [&](int px) { return Dpi::Scale(px, dpi); };
-        return DrawingScale::Enlarge(ShippedDrawing(192),
-                                     {nullptr, nullptr, nullptr, S(19), S(20), S(90), S(140), S(240), S(400), dpi});
-    }
-    for (const Scale& s : kScales) {
-        if (dpi < s.dpi) continue;
-        auto S = [&](int px) { return Dpi::Scale(px, s.dpi); };
-        return {StdPicture::FromPngResource(self, s.caption), StdPicture::FromPngResource(self, s.border),
-                StdPicture::FromPngResource(self, s.hover), S(19), S(20), S(90), S(140), S(240), S(400), s.dpi};
-    }
-    return {StdPicture::FromResource(self, IDB_CAPTION), StdPicture::FromResource(self, IDB_BORDER),
-            StdPicture::FromPngResource(self, IDR_HOVER_100), 19, 20, 90, 140, 240, 400, Dpi::kBase};
-}
-
 void SkinBitmaps::Attach(cOrvelCaption& c, IForm& f) const {
     ShippedSkin::Attach(c, f, *caption, *border, art.measures);
+}
+
+DrawnSkin::DrawnSkin(int dpi) : art(ShippedSkin::DrawingFor(GetModuleHandleW(nullptr), dpi)) {
+    captionDC.CreateFromPicture(*art.caption);
+    hoverDC.CreateFromPicture(*art.hover);
 }
 
 SkinnedWindow::SkinnedWindow(int width, int height, DWORD style, const wchar_t* title)
@@ -71,7 +45,7 @@ void SkinnedWindow::Attach() {
 }
 
 void SkinnedWindow::AttachForDpi() {
-    caption->Attach(window, ShippedDrawing);
+    ShippedSkin::Attach(*caption, window, GetModuleHandleW(nullptr));
     Activate();
 }
 

@@ -27,7 +27,8 @@ struct SkinBitmaps {
     cMemDC captionDC, borderDC;
 };
 
-// The shipped skin as drawn for a DPI: its bitmaps in memory DCs and the drawing.
+// The shipped skin as drawn for a DPI, from this program's resources: the
+// drawing and its caption and hover bitmaps in memory DCs.
 struct DrawnSkin {
     explicit DrawnSkin(int dpi);
     int S(int px96) const { return Dpi::Scale(px96, art.dpi); }
@@ -75,7 +76,5 @@ void MoveAndWait(const TestWindow& window, POINT screen);
 // window: until the system has), then until what the release posted has
 // been handled.
 void ReleaseAndWait(const TestWindow& window, bool onTheWindow = true);
-// The shipped skin's drawing for `dpi`, from this program's resources.
-cOrvelCaption::Drawing ShippedDrawing(int dpi);
 // Dispatches what is pending now, without waiting for anything more.
 void DispatchPending();
