@@ -174,19 +174,34 @@ TEST(CaptionPaint, EdgesComeFromTheBorderCells) {
     }));
 }
 
-TEST(CaptionPaint, TitleIsWhiteAndBoldActiveGreyInactive) {
+TEST(CaptionPaint, TitleIsWhiteAndBoldActiveLightGreyInactive) {
     SkinnedWindow w(500, 200, WS_OVERLAPPEDWINDOW, L"Torvane V4.1 Build 20070401");
     const RECT title{92, 11, 500 - 96, 29};
+    const COLORREF grey = cOrvelCaption::TranslateColor(ShippedSkin::kInactiveCaptionColor);
     const Ink active = InkIn(w, title, RGB(255, 255, 255));
     EXPECT_GT(active.count, 50);
-    EXPECT_EQ(InkIn(w, title, RGB(192, 192, 192)).count, 0);
+    EXPECT_EQ(InkIn(w, title, grey).count, 0);
     w.Deactivate();
-    const Ink inactive = InkIn(w, title, RGB(192, 192, 192));
+    const Ink inactive = InkIn(w, title, grey);
     EXPECT_GT(inactive.count, 30);
     EXPECT_EQ(InkIn(w, title, RGB(255, 255, 255)).count, 0);
     EXPECT_GT(active.count, inactive.count);  // bold strokes while active
     // Nothing outside the title rectangle.
     EXPECT_EQ(InkIn(w, RECT{0, 29, 500, 48}, RGB(255, 255, 255)).count, 0);
+
+    // The inactive title reads against every row of the plate it can lie on
+    // (contrast as in the accessibility guidelines: relative luminance).
+    auto luminance = [](COLORREF c) {
+        auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+    };
+    for (int y = title.top; y < 28; ++y) {
+        const COLORREF plate = w.skin.Caption(kCut.inactiveOffset + kCut.activeLeftEnd + 1, y);  // the tile
+        EXPECT_GE((luminance(grey) + 0.05) / (luminance(plate) + 0.05), 4.5) << "row " << y;
+    }
 
     // A changed colour shows at the next paint.
     w.caption->InActiveCaptionColor(RGB(255, 0, 0));
