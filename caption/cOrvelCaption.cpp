@@ -164,7 +164,7 @@ void cOrvelCaption::Reskin(int dpi) {
     // New margins: the system asks for them again and repaints the frame.
     SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 int cOrvelCaption::S(int px96) const noexcept { return Dpi::Scale(px96, m_artDpi); }

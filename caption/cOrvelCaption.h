@@ -20,11 +20,12 @@
 //
 // The caption bitmap (its height is the caption height) holds, from the
 // left: the active left end (columns 0 .. lActiveLeftEnd-1), the middle tile
-// (52 columns from lActiveLeftEnd+1), the right end (lActiveRightStart ..
-// lActiveRightEnd), the button cells from column 241 (close, restore,
-// maximize, minimize; normal looks in the top lButtonHeight rows, pressed
-// looks below), and the inactive set of the three pieces lInactiveOffset
-// columns further right. The border bitmap is a row of seven B x B cells:
+// (52 columns at 96 DPI from lActiveLeftEnd+1), the right end
+// (lActiveRightStart .. lActiveRightEnd), the button cells from column
+// lActiveRightEnd+1 (close, then restore, maximize, minimize at
+// lActiveRightEnd + n * lButtonWidth; normal looks in the top lButtonHeight
+// rows, pressed looks below), and the inactive set of the three pieces
+// lInactiveOffset columns further right. The border bitmap is a row of seven B x B cells:
 // left edge, -, bottom-left corner, bottom edge, right edge, -, bottom-right.
 //
 // Every measure above is in the bitmaps' own pixels; the fixed geometry
@@ -60,7 +61,8 @@ public:
 
     // Gives the window back its own frame, procedure and menu.
     void Detach();
-    // Skins f's window with the two bitmaps and the slicing measures.
+    // Skins f's window with the two bitmaps (drawn for 96 DPI) and the
+    // slicing measures; at another DPI only the fonts follow the window's.
     void Attach(IForm& f, const StdPicture& PicCaption, const StdPicture& PicBorder, int lButtonWidth,
                 int lButtonHeight, int lActiveLeftEnd, int lActiveRightStart, int lActiveRightEnd,
                 int lInactiveOffset);
