@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SkinnedWindow.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "SkinnedWindow.h"
 #include "ncframe/cNCCalcSize.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/WaitFor.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "SkinnedWindow.h"
-#include "plumbing/Dpi.h"
 #include "ncframe/mDeclares.h"
+#include "plumbing/Dpi.h"
 #include "tests/support/GdiObjectCount.h"
+#include "tests/support/SkinnedWindow.h"
 
 TEST(CaptionResources, PaintsResizesAndAttachesLeakNothing) {
     SkinnedWindow w(600, 400);

@@ -9,7 +9,7 @@
 
 #include "caption/cOrvelCaption.h"
 #include "menubar/cMenuBar.h"
-#include "tests/caption/SkinnedWindow.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/TestWindow.h"
 
