@@ -136,7 +136,9 @@ void frmTest::CreateControls() {
     m_lastFocus = Text1.hwnd();
     LayoutControls();
 
-    const ShippedSkin::Art& art = ShippedSkin::ArtFor(m_dpi);
+    // The form keeps the 96-dpi bitmaps; the caption takes the drawing for
+    // the window's DPI from the skin itself.
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::kBase);
     PicCaption.Picture(StdPicture::FromResource(m_instance, art.captionBitmap));
     PicBorder.Picture(StdPicture::FromResource(m_instance, art.borderBitmap));
 }
@@ -181,8 +183,7 @@ void frmTest::Form_Load() {
 
 void frmTest::ApplySkin(frmTest& f, cOrvelCaption& caption) {
     ShippedSkin::Style(caption);
-    ShippedSkin::Attach(caption, f, *f.PicCaption.Picture(), *f.PicBorder.Picture(),
-                        ShippedSkin::ArtFor(Dpi::OfWindow(f.hwnd())).measures);
+    ShippedSkin::Attach(caption, f, m_instance);
     f.BackColor(ShippedSkin::kMenuBackgroundColor);
 }
 

@@ -17,7 +17,6 @@
 #include "caption/cOrvelCaption.h"
 #include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
-#include "plumbing/StdPicture.h"
 #include "plumbing/UniqueHandle.h"
 #include "resources/resource.h"
 
@@ -116,12 +115,9 @@ public:
         m_dpi = Dpi::OfWindow(m_hwnd);
         m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
 
-        const ShippedSkin::Art& art = ShippedSkin::ArtFor(m_dpi);
-        m_captionPicture = StdPicture::FromResource(m_instance, art.captionBitmap);
-        m_borderPicture = StdPicture::FromResource(m_instance, art.borderBitmap);
         m_caption = std::make_shared<cOrvelCaption>();
         ShippedSkin::Style(*m_caption);
-        ShippedSkin::Attach(*m_caption, *this, *m_captionPicture, *m_borderPicture, art.measures);
+        ShippedSkin::Attach(*m_caption, *this, m_instance);
         ShowWindow(m_hwnd, showCommand);
         UpdateWindow(m_hwnd);
         return true;
@@ -258,7 +254,6 @@ private:
     HWND m_hwnd = nullptr;
     int m_dpi = Dpi::kBase;
     UniqueBrush m_brush;
-    std::shared_ptr<StdPicture> m_captionPicture, m_borderPicture;
     std::shared_ptr<cOrvelCaption> m_caption;
     std::string m_last;
     bool m_showOpen = false;

@@ -44,10 +44,7 @@ TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
     MenuWindow w(StandardMenu(), Dpi::Scale(600, system), Dpi::Scale(300, system));
     // Skinned as the demo is: with the shipped skin's art for its DPI.
     const int dpi = Dpi::OfWindow(w.hwnd());
-    const ShippedSkin::Art& art = ShippedSkin::ArtFor(dpi);
-    const auto captionArt = StdPicture::FromResource(GetModuleHandleW(nullptr), art.captionBitmap);
-    const auto borderArt = StdPicture::FromResource(GetModuleHandleW(nullptr), art.borderBitmap);
-    ShippedSkin::Attach(*w.caption, w.window, *captionArt, *borderArt, art.measures);
+    ShippedSkin::Attach(*w.caption, w.window, GetModuleHandleW(nullptr));
     w.Paint();
     cMenuBar& bar = w.bar();
     EXPECT_EQ(bar.WindowDpi(), dpi);
