@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string>
 
-#include "../plumbing/IClipboard.h"
-#include "../plumbing/ITextBox.h"
+#include "plumbing/IClipboard.h"
+#include "plumbing/ITextBox.h"
 
 // The two commands of the main window's buttons: paste, convert, copy.
 // After either one, Text1 holds the ordinary address and Text2 the link.

@@ -9,14 +9,12 @@ namespace Module1 {
 
 namespace {
 
-constexpr std::uint8_t kInvalid = 0x80;
+constexpr std::uint8_t kInvalid = Base64Payload::kNotInAlphabet;
 
 // 6-bit value of each accepted character; "=" reads as 0, everything else is
 // marked invalid.
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
-    std::array<std::uint8_t, 256> table{};
-    table.fill(kInvalid);
-    for (std::uint8_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(Base64Payload::kAlphabet[i])] = i;
+    std::array<std::uint8_t, 256> table = Base64Payload::kValueOf;
     table['='] = 0;
     return table;
 }

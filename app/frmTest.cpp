@@ -6,6 +6,8 @@
 #include <iterator>
 
 #include "Acknowledgement.h"
+#include "caption/ShippedSkin.h"
+#include "plumbing/Dpi.h"
 #include "resources/resource.h"
 
 namespace {
@@ -111,8 +113,9 @@ void frmTest::CreateControls() {
     m_tabOrder = {Text1.hwnd(), Text2.hwnd(), Command2.hwnd(), Command3.hwnd()};
     m_lastFocus = Text1.hwnd();
 
-    PicCaption.Picture(StdPicture::FromResource(m_instance, IDB_CAPTION));
-    PicBorder.Picture(StdPicture::FromResource(m_instance, IDB_BORDER));
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::OfWindow(m_hwnd));
+    PicCaption.Picture(StdPicture::FromResource(m_instance, art.captionBitmap));
+    PicBorder.Picture(StdPicture::FromResource(m_instance, art.borderBitmap));
 }
 
 void frmTest::Form_Load() {
@@ -121,19 +124,10 @@ void frmTest::Form_Load() {
 }
 
 void frmTest::ApplySkin(frmTest& f, cOrvelCaption& caption) {
-    constexpr COLORREF kMenuBackground = RGB(207, 203, 207);
-    caption.ActiveCaptionColor(0xFFFFFF);
-    caption.InActiveCaptionColor(0xC0C0C0);
-    caption.ActiveMenuColor(0);
-    caption.ActiveMenuColorOver(0);
-    caption.InActiveMenuColor(0);
-    caption.MenuBackgroundColor(kMenuBackground);
-    caption.CaptionFont()->Name(L"宋体");
-    caption.CaptionFont()->Size(9);
-    caption.MenuFont()->Name(L"宋体");
-    caption.MenuFont()->Size(9);
-    caption.Attach(f, *f.PicCaption.Picture(), *f.PicBorder.Picture(), 19, 20, 90, 140, 240, 400);
-    f.BackColor(kMenuBackground);
+    ShippedSkin::Style(caption);
+    ShippedSkin::Attach(caption, f, *f.PicCaption.Picture(), *f.PicBorder.Picture(),
+                        ShippedSkin::ArtFor(Dpi::OfWindow(f.hwnd())).measures);
+    f.BackColor(ShippedSkin::kMenuBackgroundColor);
 }
 
 void frmTest::FitClientArea() {

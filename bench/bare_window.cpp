@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "caption/ShippedSkin.h"
+
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -26,7 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = CreateSolidBrush(RGB(207, 203, 207));
+    wc.hbrBackground = CreateSolidBrush(ShippedSkin::kMenuBackgroundColor);
     wc.lpszClassName = L"Torvane.BareWindow";
     RegisterClassExW(&wc);
 

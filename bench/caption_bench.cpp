@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
 #include "plumbing/StdPicture.h"
-#include "resources/resource.h"
 
 namespace {
 
@@ -50,13 +51,11 @@ double TimePaints(HWND hwnd, bool active) {
 int main() {
     BenchWindow plain(0), skinned(520);
     auto caption = std::make_shared<cOrvelCaption>();
-    caption->ActiveCaptionColor(0xFFFFFF);
-    caption->InActiveCaptionColor(0xC0C0C0);
-    caption->CaptionFont()->Name(L"宋体");
-    caption->CaptionFont()->Size(9);
-    const auto captionPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_CAPTION);
-    const auto borderPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_BORDER);
-    caption->Attach(skinned, *captionPicture, *borderPicture, 19, 20, 90, 140, 240, 400);
+    ShippedSkin::Style(*caption);
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::OfWindow(skinned.hwnd()));
+    const auto captionPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), art.captionBitmap);
+    const auto borderPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), art.borderBitmap);
+    ShippedSkin::Attach(*caption, skinned, *captionPicture, *borderPicture, art.measures);
     Pump();
 
     TimePaints(plain.hwnd(), true);  // warm-up

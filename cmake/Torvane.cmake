@@ -42,6 +42,42 @@ function(torvane_portable_variants out name)
   set(${out} ${variants} PARENT_SCOPE)
 endfunction()
 
+# Links each variant of portable library NAME to the same variant of each
+# portable library after the visibility: NAME_checked to LIB_checked.
+#   torvane_portable_link(NAME PUBLIC|PRIVATE LIB...)
+function(torvane_portable_link name visibility)
+  target_link_libraries(${name} ${visibility} ${ARGN})
+  if(TARGET ${name}_checked)
+    list(TRANSFORM ARGN APPEND _checked)
+    target_link_libraries(${name}_checked ${visibility} ${ARGN})
+  endif()
+endfunction()
+
+# The headers a library shows to the targets that link it: files or whole
+# folders of the source tree, named from its top ("plumbing", "app/Module1.h").
+# They are links under include/NAME in the build tree, and that folder is the
+# only include directory the library hands on. So a target sees its own
+# folder (quoted includes look there first) and the headers of what it links,
+# and a lower layer that includes a higher one fails to build.
+function(torvane_expose name)
+  set(root ${CMAKE_BINARY_DIR}/include/${name})
+  file(REMOVE_RECURSE ${root})
+  foreach(path IN LISTS ARGN)
+    cmake_path(GET path PARENT_PATH parent)
+    file(MAKE_DIRECTORY ${root}/${parent})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${path} ${root}/${path} SYMBOLIC)
+  endforeach()
+  torvane_portable_variants(variants ${name})
+  foreach(variant IN LISTS variants)
+    get_target_property(type ${variant} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+      target_include_directories(${variant} INTERFACE ${root})
+    else()
+      target_include_directories(${variant} PUBLIC ${root})
+    endif()
+  endforeach()
+endfunction()
+
 # Links a test to a portable library: on the host, to its sanitized copy.
 function(torvane_use_portable target name)
   if(TARGET ${name}_checked)

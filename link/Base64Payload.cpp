@@ -14,10 +14,10 @@ namespace {
 
 constexpr std::uint16_t kInvalid = 0x8000;
 
+// kValueOf widened, so that a pair of values (12 bits) keeps the mark.
 constexpr std::array<std::uint16_t, 256> MakeValues() {
     std::array<std::uint16_t, 256> table{};
-    table.fill(kInvalid);
-    for (std::uint16_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
+    for (size_t b = 0; b < table.size(); ++b) table[b] = kValueOf[b] == kNotInAlphabet ? kInvalid : kValueOf[b];
     return table;
 }
 constexpr auto kValues = MakeValues();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,16 @@ namespace Base64Payload {
 
 // The standard alphabet (RFC 4648), one character for each six-bit value.
 inline constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// The six-bit value of each byte that is in the alphabet, and kNotInAlphabet
+// (a bit no value has) for every other byte. Both decoders start from it.
+inline constexpr std::uint8_t kNotInAlphabet = 0x80;
+inline constexpr std::array<std::uint8_t, 256> kValueOf = [] {
+    std::array<std::uint8_t, 256> table{};
+    table.fill(kNotInAlphabet);
+    for (std::uint8_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
+    return table;
+}();
 
 // `raw` with white space (line breaks included) removed, and the URL-safe
 // "-" and "_" read as "+" and "/". Returns `raw` itself

@@ -115,6 +115,34 @@ std::string SetValue(Options& options, std::string_view option, std::string_view
     return {};
 }
 
+// Applies an option that takes no value, by its long name; false when there
+// is no such option. Help and version end the parse.
+bool SetFlag(Parsed& parsed, std::string_view option) {
+    if (option == "json") {
+        parsed.options.json = true;
+    } else if (option == "verbose") {
+        parsed.options.verbose = true;
+    } else if (option == "help") {
+        parsed.action = Action::Help;
+    } else if (option == "version") {
+        parsed.action = Action::Version;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The long name of a one-letter option that takes no value; empty for none.
+std::string_view FlagNamed(char letter) {
+    switch (letter) {
+        case 'j': return "json";
+        case 'v': return "verbose";
+        case 'h': return "help";
+        case 'V': return "version";
+        default: return {};
+    }
+}
+
 }  // namespace
 
 Parsed Parse(const std::vector<std::string>& args) {
@@ -147,19 +175,8 @@ Parsed Parse(const std::vector<std::string>& args) {
                 continue;
             }
             if (value) return Failed("option '--" + std::string(name) + "' takes no value");
-            if (name == "json") {
-                options.json = true;
-            } else if (name == "verbose") {
-                options.verbose = true;
-            } else if (name == "help") {
-                parsed.action = Action::Help;
-                return parsed;
-            } else if (name == "version") {
-                parsed.action = Action::Version;
-                return parsed;
-            } else {
-                return Failed("unknown option '" + std::string(arg) + "'");
-            }
+            if (!SetFlag(parsed, name)) return Failed("unknown option '" + std::string(arg) + "'");
+            if (parsed.action != Action::Convert) return parsed;
             continue;
         }
         // Short options, which may be bundled ("-jv"); -t and -c take the
@@ -176,19 +193,8 @@ Parsed Parse(const std::vector<std::string>& args) {
                     return Failed(error);
                 break;
             }
-            if (letter == 'j') {
-                options.json = true;
-            } else if (letter == 'v') {
-                options.verbose = true;
-            } else if (letter == 'h') {
-                parsed.action = Action::Help;
-                return parsed;
-            } else if (letter == 'V') {
-                parsed.action = Action::Version;
-                return parsed;
-            } else {
-                return Failed(std::string("unknown option '-") + letter + "'");
-            }
+            if (!SetFlag(parsed, FlagNamed(letter))) return Failed(std::string("unknown option '-") + letter + "'");
+            if (parsed.action != Action::Convert) return parsed;
         }
     }
     return parsed;

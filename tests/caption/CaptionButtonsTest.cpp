@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SkinnedWindow.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 
@@ -24,17 +24,19 @@ void ClickButton(const SkinnedWindow& w, int index) {
 
 bool ButtonLooksNormal(const SkinnedWindow& w, int index, int sourceColumn) {
     const RECT& r = w.caption->ButtonRect(index);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 19; ++x)
+    const ShippedSkin::Measures& cut = w.skin.art.measures;
+    for (int y = 0; y < cut.buttonHeight; ++y)
+        for (int x = 0; x < cut.buttonWidth; ++x)
             if (w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, y)) return false;
     return true;
 }
 
 bool ButtonLooksPressed(const SkinnedWindow& w, int index, int sourceColumn) {
     const RECT& r = w.caption->ButtonRect(index);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 19; ++x)
-            if (w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, 20 + y)) return false;
+    const ShippedSkin::Measures& cut = w.skin.art.measures;  // pressed looks lie below the normal ones
+    for (int y = 0; y < cut.buttonHeight; ++y)
+        for (int x = 0; x < cut.buttonWidth; ++x)
+            if (w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, cut.buttonHeight + y)) return false;
     return true;
 }
 
@@ -119,9 +121,9 @@ TEST(CaptionButtons, IconAreaAndButtonsAnswerAsSystemMenu) {
 
 TEST(CaptionButtons, NoButtonAnswersBeforeTheFirstPaint) {
     TestWindow window;  // never shown: never painted
-    ShippedSkin skin;
+    SkinBitmaps skin;
     auto caption = std::make_shared<cOrvelCaption>();
-    caption->Attach(window, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+    skin.Attach(*caption, window);
     for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(caption->HasButton(i));
         EXPECT_TRUE(IsRectEmpty(&caption->ButtonRect(i)));

@@ -6,22 +6,24 @@
 #include <cmath>
 #include <string>
 
-#include "SkinnedWindow.h"
 #include "ncframe/cNCCalcSize.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/WaitFor.h"
 
 namespace {
 
 constexpr int kCapH = 48, kB = 10;
+const ShippedSkin::Measures& kCut = ShippedSkin::ArtFor(Dpi::kBase).measures;
+const int kRightW = kCut.activeRightEnd - kCut.activeRightStart + 1;  // width of the right end
 const int kRows[] = {0, 2, 30, 40, kCapH - 1};  // caption rows clear of the title and the buttons
 
 // Columns of the caption bitmap that each window column shows, for a window W wide.
 int SourceColumn(int x, int W, int srcX0) {
-    int xR = W - 101 + 1;
-    if (xR < 101) xR = 101;
-    if (x < 90) return srcX0 + x;
-    if (x < xR) return srcX0 + 91 + (x - 90) % 52;
-    return srcX0 + 140 + (x - xR);
+    int xR = W - kRightW + 1;
+    if (xR < kRightW) xR = kRightW;
+    if (x < kCut.activeLeftEnd) return srcX0 + x;
+    if (x < xR) return srcX0 + kCut.activeLeftEnd + 1 + (x - kCut.activeLeftEnd) % 52;
+    return srcX0 + kCut.activeRightStart + (x - xR);
 }
 
 // Counts pixels of `color` in a window rectangle; the rightmost such column.
@@ -45,8 +47,8 @@ Ink InkIn(const SkinnedWindow& w, const RECT& r, COLORREF color) {
 bool ButtonShows(const SkinnedWindow& w, int index, int left, int sourceColumn) {
     const RECT& r = w.caption->ButtonRect(index);
     if (r.left != left) return false;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 19; ++x)
+    for (int y = 0; y < kCut.buttonHeight; ++y)
+        for (int x = 0; x < kCut.buttonWidth; ++x)
             if (w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, y)) return false;
     return true;
 }
@@ -58,8 +60,8 @@ void ExpectButton(const SkinnedWindow& w, int index, int left, int sourceColumn)
     EXPECT_EQ(r.top, 5);
     EXPECT_EQ(r.bottom, 25);
     int wrong = 0;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 19; ++x) wrong += w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, y);
+    for (int y = 0; y < kCut.buttonHeight; ++y)
+        for (int x = 0; x < kCut.buttonWidth; ++x) wrong += w.Pixel(r.left + x, r.top + y) != w.skin.Caption(sourceColumn + x, y);
     EXPECT_EQ(wrong, 0) << "button " << index << " glyph";
 }
 
@@ -67,7 +69,7 @@ void ExpectButton(const SkinnedWindow& w, int index, int left, int sourceColumn)
 
 TEST(CaptionPaint, PiecesComeFromTheirColumnsActiveAndInactive) {
     SkinnedWindow w(500, 200);
-    for (int srcX0 : {0, 400}) {
+    for (int srcX0 : {0, kCut.inactiveOffset}) {
         if (srcX0) w.Deactivate();
         int wrong = 0;
         for (int y : kRows)
@@ -113,8 +115,9 @@ TEST(CaptionPaint, NarrowWindowKeepsItsRightEndAndDropsTheTitle) {
     ASSERT_EQ(w.Width(), 180);
     int wrong = 0;
     for (int y : {2, 15, 30, 47})
-        for (int x = 101; x < 180; ++x)
-            if (!(x >= 116 && y >= 5 && y < 25)) wrong += w.Pixel(x, y) != w.skin.Caption(140 + x - 101, y);
+        for (int x = kRightW; x < 180; ++x)
+            if (!(x >= 116 && y >= 5 && y < 25))
+                wrong += w.Pixel(x, y) != w.skin.Caption(kCut.activeRightStart + x - kRightW, y);
     EXPECT_EQ(wrong, 0);
     // The buttons hang from the anchor 196, past the right edge.
     EXPECT_EQ(w.caption->ButtonRect(0).left, 176);
@@ -123,7 +126,8 @@ TEST(CaptionPaint, NarrowWindowKeepsItsRightEndAndDropsTheTitle) {
     // No title: between the left end and the right end, only the middle tile.
     wrong = 0;
     for (int y = 11; y < 29; ++y)
-        for (int x = 90; x < 101; ++x) wrong += w.Pixel(x, y) != w.skin.Caption(91 + x - 90, y);
+        for (int x = kCut.activeLeftEnd; x < kRightW; ++x)
+            wrong += w.Pixel(x, y) != w.skin.Caption(kCut.activeLeftEnd + 1 + (x - kCut.activeLeftEnd), y);
     EXPECT_EQ(wrong, 0);
 }
 
@@ -212,13 +216,13 @@ TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {
 
 TEST(CaptionPaint, FontDescriptionAndColours) {
     StdFont font;
-    font.Name(L"宋体");
-    font.Size(9);
+    font.Name(ShippedSkin::kFontName);
+    font.Size(ShippedSkin::kFontSize);
     HDC screen = GetDC(nullptr);
     LOGFONTA lf{};
     cOrvelCaption::FontToLogFont(font, screen, lf);
-    EXPECT_EQ(lf.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
-    EXPECT_STREQ(lf.lfFaceName, "\xcb\xce\xcc\xe5");  // code page 936
+    EXPECT_EQ(lf.lfHeight, -std::lround(ShippedSkin::kFontSize * GetDeviceCaps(screen, LOGPIXELSY) / 72.0));
+    EXPECT_STREQ(lf.lfFaceName, "\xcb\xce\xcc\xe5");  // the skin's face in code page 936
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     // Fractional sizes (the menu's Marlett is 1.2 times 9 points) round in
     // pixels, as the fonts StdFont makes itself: 10.8 pt is 14 px at 96 dpi.
@@ -237,7 +241,7 @@ TEST(CaptionPaint, SkinWithoutBitmapsPaintsWithoutHanging) {
     ShowWindow(window.hwnd(), SW_SHOW);
     auto caption = std::make_shared<cOrvelCaption>();
     StdPicture none{UniqueBitmap{}};
-    caption->Attach(window, none, none, 19, 20, 90, 140, 240, 400);
+    ShippedSkin::Attach(*caption, window, none, none, ShippedSkin::ArtFor(Dpi::kBase).measures);
     // The skin frames the window (no margins without bitmaps), so the paint
     // below reaches it, and it returns.
     ASSERT_NE(GetPropA(window.hwnd(), cNCCalcSize::kImplementationProperty), nullptr);

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "SkinnedWindow.h"
 #include "ncframe/mDeclares.h"
 #include "tests/support/GdiObjectCount.h"
+#include "tests/support/SkinnedWindow.h"
 
 TEST(CaptionResources, PaintsResizesAndAttachesLeakNothing) {
     SkinnedWindow w(600, 400);

@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int kCapH = 48, kLeftEnd = 90, kStripTop = 26;
+constexpr int kCapH = 48, kStripTop = 26;
+const int kLeftEnd = ShippedSkin::ArtFor(Dpi::kBase).measures.activeLeftEnd;
 
 // Text extents in the bar's font: the title font at normal weight.
 SIZE Extent(const MenuWindow& w, const std::string& text) {
@@ -133,10 +134,10 @@ TEST(MenuBarLayout, HotAndPressedLooks) {
 
 TEST(MenuBarLayout, WindowWithoutMenuDrawsOnlyTheTiledMiddle) {
     TestWindow plain;
-    ShippedSkin skin;
+    SkinBitmaps skin;
     auto caption = std::make_shared<cOrvelCaption>();
     ShowWindow(plain.hwnd(), SW_SHOW);
-    caption->Attach(plain, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+    skin.Attach(*caption, plain);
     SetWindowPos(plain.hwnd(), nullptr, 0, 0, 500, 200, SWP_NOMOVE | SWP_NOZORDER);
     SendMessageW(plain.hwnd(), WM_NCACTIVATE, TRUE, 0);
     SendMessageW(plain.hwnd(), WM_NCPAINT, 1, 0);
@@ -146,7 +147,7 @@ TEST(MenuBarLayout, WindowWithoutMenuDrawsOnlyTheTiledMiddle) {
     int wrong = 0;
     for (int y = kStripTop; y < kCapH; ++y)
         for (int x = kLeftEnd; x < 200; ++x)
-            wrong += WindowPixel(plain.hwnd(), x, y) != skin.Caption(91 + (x - kLeftEnd) % 52, y);
+            wrong += WindowPixel(plain.hwnd(), x, y) != skin.Caption(kLeftEnd + 1 + (x - kLeftEnd) % 52, y);
     EXPECT_EQ(wrong, 0);
     caption->Detach();
 }
@@ -160,7 +161,7 @@ TEST(MenuBarHookup, DetachGivesTheMenuBackAndReattachStartsAFreshBar) {
 
     const std::shared_ptr<cMenuBar> first = w.caption->MenuBar();
     ASSERT_NE(first->Tracker(), nullptr);
-    w.caption->Attach(w.window, *w.skin.caption, *w.skin.border, 19, 20, 90, 140, 240, 400);
+    w.skin.Attach(*w.caption, w.window);
     // The first bar is detached (its tracker dropped) and a new one shows the same menu.
     EXPECT_EQ(first->Tracker(), nullptr);
     ASSERT_NE(w.caption->MenuBar(), first);

@@ -27,17 +27,11 @@ MenuWindow::MenuWindow(HMENU menu, int width, int height, const wchar_t* title)
     : window(WS_OVERLAPPEDWINDOW, 100, 100, width, height, menu), caption(std::make_shared<cOrvelCaption>()) {
     window.swallowSysCommands = false;
     SetWindowTextW(window.hwnd(), title);
-    caption->ActiveCaptionColor(0xFFFFFF);
-    caption->InActiveCaptionColor(0xC0C0C0);
-    caption->ActiveMenuColor(0);
+    ShippedSkin::Style(*caption);
+    // Red under the pointer, so the tests tell a highlighted item's text from the others.
     caption->ActiveMenuColorOver(0x0000FF);
-    caption->MenuBackgroundColor(RGB(207, 203, 207));
-    caption->CaptionFont()->Name(L"宋体");
-    caption->CaptionFont()->Size(9);
-    caption->MenuFont()->Name(L"宋体");
-    caption->MenuFont()->Size(9);
     ShowWindow(window.hwnd(), SW_SHOW);
-    caption->Attach(window, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+    skin.Attach(*caption, window);
     SetWindowPos(window.hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
     SetForegroundWindow(window.hwnd());
     SendMessageW(window.hwnd(), WM_NCACTIVATE, TRUE, 0);

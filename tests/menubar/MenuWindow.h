@@ -9,7 +9,7 @@
 
 #include "caption/cOrvelCaption.h"
 #include "menubar/cMenuBar.h"
-#include "tests/caption/SkinnedWindow.h"
+#include "tests/support/SkinnedWindow.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/TestWindow.h"
 
@@ -53,7 +53,7 @@ struct MenuWindow {
     std::vector<HMENU> PopupsOpened() const;
 
     TestWindow window;
-    ShippedSkin skin;
+    SkinBitmaps skin;
     std::shared_ptr<cOrvelCaption> caption;
 };
 

@@ -261,7 +261,7 @@ std::vector<bool> ScreenMask(const RECT& r) {
 TEST(OwnerDraw, DrawsMarksEmbossingHighlightAndAlignedLabels) {
     MenuWindow& w = Window();
     HMENU popup = KitchenSink();
-    const COLORREF background = RGB(207, 203, 207), over = RGB(255, 0, 0);
+    const COLORREF background = ShippedSkin::kMenuBackgroundColor, over = RGB(255, 0, 0);
     const COLORREF light = GetSysColor(COLOR_3DHILIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
     StdFont marlett;
     marlett.Name(L"Marlett");

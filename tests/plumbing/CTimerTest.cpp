@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "ExpectRaised.h"
 #include "plumbing/CTimer.h"
 #include "plumbing/MTimer.h"
-#include "tests/plumbing/ExpectRaised.h"
 #include "tests/support/WaitFor.h"
 
 namespace {

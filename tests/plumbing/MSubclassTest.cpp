@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "ExpectRaised.h"
 #include "plumbing/GSubclass.h"
 #include "plumbing/MSubclass.h"
 #include "plumbing/ObjectFromPtr.h"
-#include "tests/plumbing/ExpectRaised.h"
 
 namespace {
 

@@ -4,15 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include "resources/resource.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 
-ShippedSkin::ShippedSkin()
-    : caption(StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_CAPTION)),
-      border(StdPicture::FromResource(GetModuleHandleW(nullptr), IDB_BORDER)) {
+SkinBitmaps::SkinBitmaps()
+    : caption(StdPicture::FromResource(GetModuleHandleW(nullptr), art.captionBitmap)),
+      border(StdPicture::FromResource(GetModuleHandleW(nullptr), art.borderBitmap)) {
     captionDC.CreateFromPicture(*caption);
     borderDC.CreateFromPicture(*border);
+}
+
+void SkinBitmaps::Attach(cOrvelCaption& c, IForm& f) const {
+    ShippedSkin::Attach(c, f, *caption, *border, art.measures);
 }
 
 SkinnedWindow::SkinnedWindow(int width, int height, DWORD style, const wchar_t* title)
@@ -20,10 +23,7 @@ SkinnedWindow::SkinnedWindow(int width, int height, DWORD style, const wchar_t* 
     window.swallowSysCommands = false;
     window.unboundedSize = true;
     SetWindowTextW(window.hwnd(), title);
-    caption->ActiveCaptionColor(0xFFFFFF);
-    caption->InActiveCaptionColor(0xC0C0C0);
-    caption->CaptionFont()->Name(L"宋体");
-    caption->CaptionFont()->Size(9);
+    ShippedSkin::Style(*caption);
     ShowWindow(window.hwnd(), SW_SHOW);
     Attach();
     // Attaching keeps the window's outer size; put back the size asked for.
@@ -36,7 +36,7 @@ SkinnedWindow::~SkinnedWindow() {
 }
 
 void SkinnedWindow::Attach() {
-    caption->Attach(window, *skin.caption, *skin.border, 19, 20, 90, 140, 240, 400);
+    skin.Attach(*caption, window);
 }
 
 void SkinnedWindow::Activate() {

@@ -5,17 +5,24 @@
 #include <cstddef>
 #include <memory>
 
+#include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
+#include "plumbing/Dpi.h"
+#include "plumbing/IForm.h"
 #include "plumbing/StdPicture.h"
 #include "plumbing/cMemDC.h"
 #include "tests/support/TestWindow.h"
 
-// The shipped skin bitmaps, from this test program's own resources.
-struct ShippedSkin {
-    ShippedSkin();
+// The shipped skin's bitmaps at 96 dpi, from this test program's own
+// resources, and how they are cut.
+struct SkinBitmaps {
+    SkinBitmaps();
+    // Attaches `caption` to f's window with these bitmaps.
+    void Attach(cOrvelCaption& caption, IForm& f) const;
     COLORREF Caption(int x, int y) const { return GetPixel(captionDC.hdc(), x, y); }
     COLORREF Border(int x, int y) const { return GetPixel(borderDC.hdc(), x, y); }
 
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::kBase);
     std::shared_ptr<StdPicture> caption, border;
     cMemDC captionDC, borderDC;
 };
@@ -36,7 +43,7 @@ struct SkinnedWindow {
     POINT Screen(int x, int y) const;
 
     TestWindow window;
-    ShippedSkin skin;
+    SkinBitmaps skin;
     std::shared_ptr<cOrvelCaption> caption;
 };
 

@@ -13,7 +13,9 @@
 #include <memory>
 #include <string>
 
+#include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
 #include "plumbing/StdPicture.h"
 #include "plumbing/UniqueHandle.h"
@@ -21,7 +23,6 @@
 
 namespace {
 
-constexpr COLORREF kMenuBackground = RGB(207, 203, 207);
 constexpr UINT_PTR kShowTimer = 1;
 
 enum Command : UINT {
@@ -109,22 +110,14 @@ public:
         m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"Torvane menu bar demo", WS_OVERLAPPEDWINDOW, 120, 100, 520,
                                  320, nullptr, BuildMenu(), m_instance, this);
         if (!m_hwnd) return false;
-        m_brush.reset(CreateSolidBrush(kMenuBackground));
+        m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
 
-        m_captionPicture = StdPicture::FromResource(m_instance, IDB_CAPTION);
-        m_borderPicture = StdPicture::FromResource(m_instance, IDB_BORDER);
+        const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::OfWindow(m_hwnd));
+        m_captionPicture = StdPicture::FromResource(m_instance, art.captionBitmap);
+        m_borderPicture = StdPicture::FromResource(m_instance, art.borderBitmap);
         m_caption = std::make_shared<cOrvelCaption>();
-        m_caption->ActiveCaptionColor(0xFFFFFF);
-        m_caption->InActiveCaptionColor(0xC0C0C0);
-        m_caption->ActiveMenuColor(0);
-        m_caption->ActiveMenuColorOver(0);
-        m_caption->InActiveMenuColor(0);
-        m_caption->MenuBackgroundColor(kMenuBackground);
-        m_caption->CaptionFont()->Name(L"宋体");
-        m_caption->CaptionFont()->Size(9);
-        m_caption->MenuFont()->Name(L"宋体");
-        m_caption->MenuFont()->Size(9);
-        m_caption->Attach(*this, *m_captionPicture, *m_borderPicture, 19, 20, 90, 140, 240, 400);
+        ShippedSkin::Style(*m_caption);
+        ShippedSkin::Attach(*m_caption, *this, *m_captionPicture, *m_borderPicture, art.measures);
         ShowWindow(m_hwnd, showCommand);
         UpdateWindow(m_hwnd);
         return true;
