@@ -113,7 +113,9 @@ void frmTest::CreateControls() {
     m_tabOrder = {Text1.hwnd(), Text2.hwnd(), Command2.hwnd(), Command3.hwnd()};
     m_lastFocus = Text1.hwnd();
 
-    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::OfWindow(m_hwnd));
+    // The form keeps the 96-dpi bitmaps; the caption takes the drawing for
+    // the window's DPI from the skin itself.
+    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::kBase);
     PicCaption.Picture(StdPicture::FromResource(m_instance, art.captionBitmap));
     PicBorder.Picture(StdPicture::FromResource(m_instance, art.borderBitmap));
 }
@@ -125,8 +127,7 @@ void frmTest::Form_Load() {
 
 void frmTest::ApplySkin(frmTest& f, cOrvelCaption& caption) {
     ShippedSkin::Style(caption);
-    ShippedSkin::Attach(caption, f, *f.PicCaption.Picture(), *f.PicBorder.Picture(),
-                        ShippedSkin::ArtFor(Dpi::OfWindow(f.hwnd())).measures);
+    ShippedSkin::Attach(caption, f, m_instance);
     f.BackColor(ShippedSkin::kMenuBackgroundColor);
 }
 

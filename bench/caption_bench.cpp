@@ -9,9 +9,7 @@
 
 #include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
-#include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
-#include "plumbing/StdPicture.h"
 
 namespace {
 
@@ -52,10 +50,7 @@ int main() {
     BenchWindow plain(0), skinned(520);
     auto caption = std::make_shared<cOrvelCaption>();
     ShippedSkin::Style(*caption);
-    const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::OfWindow(skinned.hwnd()));
-    const auto captionPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), art.captionBitmap);
-    const auto borderPicture = StdPicture::FromResource(GetModuleHandleW(nullptr), art.borderBitmap);
-    ShippedSkin::Attach(*caption, skinned, *captionPicture, *borderPicture, art.measures);
+    ShippedSkin::Attach(*caption, skinned, GetModuleHandleW(nullptr));
     Pump();
 
     TimePaints(plain.hwnd(), true);  // warm-up

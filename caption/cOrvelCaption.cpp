@@ -1,23 +1,28 @@
 #include "cOrvelCaption.h"
 
 #include <olectl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
 
+#include "plumbing/Dpi.h"
+#include "plumbing/MSubclass.h"
 #include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
 
-// Fixed pieces of the skin's geometry.
-constexpr int kCloseColumn = 241;    // first column of the close button cells
-constexpr int kButtonsColumn = 240;  // restore, maximize, minimize follow at 240 + n * lButtonWidth
-constexpr int kMiddleStart = 90;     // where the tiled middle starts in the caption
+// Fixed pieces of the skin's geometry, at 96 DPI. The button cells follow
+// the right end: close at lActiveRightEnd + 1, restore, maximize and
+// minimize at lActiveRightEnd + n * lButtonWidth.
 constexpr int kTileWidth = 52;
 constexpr int kButtonTop = 5;
 constexpr RECT kIconArea{12, 11, 42, 43};  // answers as the system menu
+constexpr int kTitleLeft = 92, kTitleRightGap = 96;
 constexpr int kPressPollMs = 50;
+// The pointer messages the caption follows for the buttons' hover look, and the DPI change.
+constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED};
 
 void Copy(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy) {
     BitBlt(target, x, y, width, height, source, sx, sy, SRCCOPY);
@@ -41,6 +46,12 @@ cOrvelCaption::~cOrvelCaption() {
 
 void cOrvelCaption::Detach() {
     if (m_cPressTmr) m_cPressTmr->Interval(0);
+    if (m_bSubclassed) {
+        for (UINT message : kMessages) MSubclass::DetachMessage(*this, m_hWnd, message);
+        m_bSubclassed = false;
+    }
+    m_iHot = -1;
+    m_bTracking = false;
     if (m_cNCS) m_cNCS->Detach();
     // The controller took the menu off the window; the menu bar has been
     // showing it. Give it back, once: the window may have another by the
@@ -60,10 +71,14 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
     LockWindowUpdate(f.hwnd());
     const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
     Detach();
+    m_source = nullptr;
+    m_dpi = Dpi::OfWindow(f.hwnd());
+    // The pictures are the caller's: copied now, drawn at 96 DPI whatever the window's.
     m_cCaptionDC = std::make_shared<cMemDC>();
     m_cCaptionDC->CreateFromPicture(PicCaption);
     m_cBorderDC = std::make_shared<cMemDC>();
     m_cBorderDC->CreateFromPicture(PicBorder);
+    m_cHoverDC = std::make_shared<cMemDC>();
     m_cCaptionBuf = std::make_shared<cMemDC>();
     m_cSideBuf = std::make_shared<cMemDC>();
     lButtonWidth = lButtonWidthA;
@@ -72,6 +87,48 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
     lActiveRightStart = lActiveRightStartA;
     lActiveRightEnd = lActiveRightEndA;
     lInactiveOffset = lInactiveOffsetA;
+    m_artDpi = Dpi::kBase;
+    Connect(f);
+}
+
+void cOrvelCaption::Attach(IForm& f, DrawingSource source) {
+    LockWindowUpdate(f.hwnd());
+    const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
+    Detach();
+    m_source = std::move(source);
+    m_dpi = Dpi::OfWindow(f.hwnd());
+    if (!UseDrawing(m_source(m_dpi))) {
+        // Nothing to paint from: a skin without bitmaps, as with empty pictures.
+        UseDrawing(Drawing{std::make_shared<StdPicture>(UniqueBitmap{}), nullptr, nullptr});
+    }
+    Connect(f);
+}
+
+bool cOrvelCaption::UseDrawing(const Drawing& d) {
+    auto caption = std::make_shared<cMemDC>();
+    if (d.caption) caption->CreateFromPicture(*d.caption);
+    if (!caption->hdc() && m_cCaptionDC) return false;  // keeps the drawing it has
+    auto border = std::make_shared<cMemDC>();
+    if (d.border) border->CreateFromPicture(*d.border);
+    auto hover = std::make_shared<cMemDC>();
+    if (d.hover) hover->CreateFromPicture(*d.hover);
+    m_cCaptionDC = std::move(caption);
+    m_cBorderDC = std::move(border);
+    m_cHoverDC = std::move(hover);
+    // New buffers: they only grow, and a smaller drawing must not keep a larger caption height.
+    m_cCaptionBuf = std::make_shared<cMemDC>();
+    m_cSideBuf = std::make_shared<cMemDC>();
+    lButtonWidth = d.lButtonWidth;
+    lButtonHeight = d.lButtonHeight;
+    lActiveLeftEnd = d.lActiveLeftEnd;
+    lActiveRightStart = d.lActiveRightStart;
+    lActiveRightEnd = d.lActiveRightEnd;
+    lInactiveOffset = d.lInactiveOffset;
+    m_artDpi = d.dpi > 0 ? d.dpi : Dpi::kBase;
+    return true;
+}
+
+void cOrvelCaption::Connect(IForm& f) {
     m_hWnd = f.hwnd();
 
     m_cMenu = std::make_shared<cMenuBar>();
@@ -82,11 +139,76 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
 
     m_cNCS = std::make_shared<cNCCalcSize>();
     m_cNCS->Attach(*this);
+    for (UINT message : kMessages) MSubclass::AttachMessage(*this, m_hWnd, message);
+    m_bSubclassed = true;
     m_cNCS->Display(f);
     if (IsWindowVisible(m_hWnd)) {
         SetForegroundWindow(m_hWnd);
         SetFocus(m_hWnd);
         SendMessageA(m_hWnd, WM_NCACTIVATE, 1, 0);
+    }
+}
+
+void cOrvelCaption::Reskin(int dpi) {
+    if (dpi <= 0 || !m_hWnd || !m_cCaptionDC) return;
+    m_dpi = dpi;
+    if (m_source) {
+        try {
+            UseDrawing(m_source(dpi));
+        } catch (...) {
+            // The drawing the caption has still paints; only its scale is off.
+        }
+    }
+    if (m_cMenu) m_cMenu->CaptionHeight(m_cCaptionDC->Height());
+    m_iHot = -1;
+    // New margins: the system asks for them again and repaints the frame.
+    SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+int cOrvelCaption::S(int px96) const noexcept { return Dpi::Scale(px96, m_artDpi); }
+
+LRESULT cOrvelCaption::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    switch (iMsg) {
+        case WM_NCMOUSEMOVE:
+            OnNcMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            break;
+        case WM_NCMOUSELEAVE:
+            m_bTracking = false;
+            SetHot(-1);
+            break;
+        case WM_DPICHANGED:
+            Reskin(HIWORD(wParam));
+            break;
+    }
+    return 0;  // the window's own procedure answers (mhCallPreviousAfter)
+}
+
+void cOrvelCaption::OnNcMouseMove(POINT screen) {
+    if (!m_hWnd || m_bDownClose || m_bDownMax || m_bDownMin) return;  // a press shows its own look
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    const POINT at{screen.x - window.left, screen.y - window.top};
+    int hot = -1;
+    for (int i = kClose; i <= kMin; ++i)
+        if (HasButton(i) && PtInRect(&m_tBtnR[i], at)) hot = i;
+    SetHot(hot);
+}
+
+void cOrvelCaption::SetHot(int index) {
+    if (index == m_iHot || !m_hWnd) return;
+    const int was = std::exchange(m_iHot, index);
+    {
+        WindowDC dc = WindowDC::Whole(m_hWnd);
+        if (was >= 0) DrawButton(dc.get(), was, kNormal);
+        if (index >= 0) DrawButton(dc.get(), index, kHover);
+    }
+    if (index >= 0 && !m_bTracking) {
+        // The system says when the pointer leaves the frame, into the client
+        // area or off the window, so the light goes out then.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, m_hWnd, 0};
+        m_bTracking = TrackMouseEvent(&track) != FALSE;
     }
 }
 
@@ -112,6 +234,10 @@ COLORREF cOrvelCaption::TranslateColor(OleColor oColor, HPALETTE hPal) noexcept 
 }
 
 void cOrvelCaption::FontToLogFont(const StdFont& iFnt, HDC hdc, LOGFONTA& tLF) {
+    FontToLogFont(iFnt, GetDeviceCaps(hdc, LOGPIXELSY), tLF);
+}
+
+void cOrvelCaption::FontToLogFont(const StdFont& iFnt, int dpi, LOGFONTA& tLF) {
     const std::wstring& name = iFnt.Name();
     std::string face(name.size() * 2 + 1, '\0');
     const int bytes = WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), face.data(),
@@ -122,7 +248,7 @@ void cOrvelCaption::FontToLogFont(const StdFont& iFnt, HDC hdc, LOGFONTA& tLF) {
     std::copy_n(face.data(), copied, tLF.lfFaceName);
     tLF.lfFaceName[copied] = '\0';
 
-    tLF.lfHeight = iFnt.Height(GetDeviceCaps(hdc, LOGPIXELSY));
+    tLF.lfHeight = iFnt.Height(dpi);
     tLF.lfItalic = iFnt.Italic() ? 0xFF : 0;
     tLF.lfWeight = iFnt.Bold() ? FW_BOLD : FW_NORMAL;
     tLF.lfUnderline = iFnt.Underline() ? 0xFF : 0;
@@ -132,13 +258,20 @@ void cOrvelCaption::FontToLogFont(const StdFont& iFnt, HDC hdc, LOGFONTA& tLF) {
 
 void cOrvelCaption::DrawButton(HDC hdc, int index, int state) {
     if (!HasButton(index)) return;
-    int column = kCloseColumn;
+    // Cells in the order close, restore, maximize, minimize.
+    int cell = 0;
     if (index == kMax)
-        column = kButtonsColumn + ((GetWindowLongA(m_hWnd, GWL_STYLE) & WS_MAXIMIZE) ? 1 : 2) * lButtonWidth;
+        cell = (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_MAXIMIZE) ? 1 : 2;
     else if (index == kMin)
-        column = kButtonsColumn + 3 * lButtonWidth;
-    const int row = state == 1 ? lButtonHeight : 0;
-    Copy(hdc, m_tBtnR[index].left, m_tBtnR[index].top, lButtonWidth, lButtonHeight, m_cCaptionDC->hdc(), column, row);
+        cell = 3;
+    const int x = m_tBtnR[index].left, y = m_tBtnR[index].top;
+    if (state == kHover && m_cHoverDC && m_cHoverDC->hdc()) {
+        Copy(hdc, x, y, lButtonWidth, lButtonHeight, m_cHoverDC->hdc(), cell * lButtonWidth, 0);
+        return;
+    }
+    const int column = cell == 0 ? lActiveRightEnd + 1 : lActiveRightEnd + cell * lButtonWidth;
+    const int row = state == kPressed ? lButtonHeight : 0;
+    Copy(hdc, x, y, lButtonWidth, lButtonHeight, m_cCaptionDC->hdc(), column, row);
 }
 
 void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) {
@@ -160,7 +293,7 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
 
     // 2. Title font, bold while active.
     LOGFONTA lf{};
-    FontToLogFont(*m_iCaptionFont, hdc, lf);
+    FontToLogFont(*m_iCaptionFont, m_dpi, lf);
     if (active) lf.lfWeight = FW_BOLD;
     const UniqueFont font(CreateFontIndirectA(&lf));
     const SelectGuard fontSelected(buf, font.get());
@@ -177,31 +310,31 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
     m_bHasMax = (style & WS_MAXIMIZEBOX) != 0;
     m_bHasMin = (style & WS_MINIMIZEBOX) != 0;
     m_bHasClose = (style & WS_SYSMENU) != 0;
-    const int anchor = xR + rightW - B + 4;
-    auto place = [&](RECT& r, int left) {
-        r = {left, lTop + kButtonTop, left + lButtonWidth + 1, lTop + kButtonTop + lButtonHeight};
-    };
+    const int anchor = xR + rightW - B + S(4);
+    const int buttonTop = lTop + S(kButtonTop);
+    auto place = [&](RECT& r, int left) { r = {left, buttonTop, left + lButtonWidth + 1, buttonTop + lButtonHeight}; };
     m_tBtnR[kClose].left = anchor;
     if (m_bHasClose) {
         place(m_tBtnR[kClose], anchor - (lButtonWidth + 1));
-        DrawButton(buf, kClose, 0);
+        DrawButton(buf, kClose, ButtonLook(kClose));
     }
     if (m_bHasMax) {
         place(m_tBtnR[kMax], m_tBtnR[kClose].left - (lButtonWidth + 1));
-        DrawButton(buf, kMax, 0);
+        DrawButton(buf, kMax, ButtonLook(kMax));
     } else {
         m_tBtnR[kMax].left = m_tBtnR[kClose].left;
     }
     if (m_bHasMin) {
         place(m_tBtnR[kMin], m_tBtnR[kMax].left - (lButtonWidth + 1));
-        DrawButton(buf, kMin, 0);
+        DrawButton(buf, kMin, ButtonLook(kMin));
     }
 
     // 6. The middle, tiled up to the right end.
-    int x = lLeft + kMiddleStart;
+    const int tileWidth = S(kTileWidth);
+    int x = lLeft + lActiveLeftEnd;
     do {
-        Copy(buf, x, 0, std::min(kTileWidth, xR - x), capH, captionDC, srcX0 + lActiveLeftEnd + 1, 0);
-        x += kTileWidth;
+        Copy(buf, x, 0, std::min(tileWidth, xR - x), capH, captionDC, srcX0 + lActiveLeftEnd + 1, 0);
+        x += tileWidth;
     } while (x < xR);
 
     // 7. The title, on one line at the top of its rectangle.
@@ -211,7 +344,8 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
         if (const int length = GetWindowTextLengthA(m_hWnd); length >= 1) {
             std::string title(static_cast<size_t>(length) + 1, '\0');
             GetWindowTextA(m_hWnd, title.data(), length + 1);
-            RECT r{lLeft + 92, B + 1, lRight - 96, B + 1 + (capH - B - 2) / 2};
+            const int top = B + S(1);
+            RECT r{lLeft + S(kTitleLeft), top, lRight - S(kTitleRightGap), top + (capH - B - 2 * S(1)) / 2};
             DrawTextA(buf, title.c_str(), -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         }
     }
@@ -266,7 +400,8 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
 
 void cOrvelCaption::HitTest(int x, int y, int& eHitTest) {
     const POINT at{x, y};
-    if (PtInRect(&kIconArea, at)) {
+    const RECT icon{S(kIconArea.left), S(kIconArea.top), S(kIconArea.right), S(kIconArea.bottom)};
+    if (PtInRect(&icon, at)) {
         eHitTest = HTSYSMENU;
         return;
     }
@@ -279,7 +414,7 @@ void cOrvelCaption::HitTest(int x, int y, int& eHitTest) {
     const bool down[3] = {m_bDownClose, m_bDownMax, m_bDownMin};
     WindowDC dc = WindowDC::Whole(m_hWnd);
     for (int i = kClose; i <= kMin; ++i)
-        if (HasButton(i) && down[i] != inside[i]) DrawButton(dc.get(), i, 0);
+        if (HasButton(i) && down[i] != inside[i]) DrawButton(dc.get(), i, ButtonLook(i));
 }
 
 void cOrvelCaption::NCMouseDown(int x, int y, bool& bHandled, HDC hdc, int, int, int, int) {
@@ -287,7 +422,8 @@ void cOrvelCaption::NCMouseDown(int x, int y, bool& bHandled, HDC hdc, int, int,
     bool* down[3] = {&m_bDownClose, &m_bDownMax, &m_bDownMin};
     for (int i = kClose; i <= kMin; ++i) {
         if (HasButton(i) && PtInRect(&m_tBtnR[i], at)) {
-            DrawButton(hdc, i, 1);
+            m_iHot = -1;
+            DrawButton(hdc, i, kPressed);
             *down[i] = true;
             bHandled = true;
         }

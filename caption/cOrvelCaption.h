@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "menubar/cMenuBar.h"
@@ -10,6 +11,7 @@
 #include "ncframe/cNCCalcSize.h"
 #include "plumbing/CTimer.h"
 #include "plumbing/IForm.h"
+#include "plumbing/ISubclass.h"
 #include "plumbing/StdFont.h"
 #include "plumbing/StdPicture.h"
 #include "plumbing/cMemDC.h"
@@ -18,19 +20,38 @@
 //
 // The caption bitmap (its height is the caption height) holds, from the
 // left: the active left end (columns 0 .. lActiveLeftEnd-1), the middle tile
-// (52 columns from lActiveLeftEnd+1), the right end (lActiveRightStart ..
-// lActiveRightEnd), the button cells from column 241 (close, restore,
-// maximize, minimize; normal looks in the top lButtonHeight rows, pressed
-// looks below), and the inactive set of the three pieces lInactiveOffset
-// columns further right. The border bitmap is a row of seven B x B cells:
+// (52 columns at 96 DPI from lActiveLeftEnd+1), the right end
+// (lActiveRightStart .. lActiveRightEnd), the button cells from column
+// lActiveRightEnd+1 (close, then restore, maximize, minimize at
+// lActiveRightEnd + n * lButtonWidth; normal looks in the top lButtonHeight
+// rows, pressed looks below), and the inactive set of the three pieces
+// lInactiveOffset columns further right. The border bitmap is a row of seven B x B cells:
 // left edge, -, bottom-left corner, bottom edge, right edge, -, bottom-right.
+//
+// Every measure above is in the bitmaps' own pixels; the fixed geometry
+// around them (button row, title, icon area) is written for 96 DPI and
+// scales with the DPI the bitmaps were drawn for. The title and menu fonts
+// take the window's DPI.
 //
 // Colours are OLE colours (RGB, or 0x800000nn for system colour nn). Create
 // captions with std::make_shared; a caption must outlive its window's
 // attachment (the frame controller holds it by weak reference).
-class cOrvelCaption final : public INCAreaModifier {
+class cOrvelCaption final : public INCAreaModifier, public ISubclass {
 public:
     using OleColor = std::uint32_t;
+
+    // One drawing of the skin: the two bitmaps, how the caption bitmap is
+    // cut, the caption buttons under the pointer (optional: close, restore,
+    // maximize, minimize side by side, one button cell each) and the DPI it
+    // was drawn for.
+    struct Drawing {
+        std::shared_ptr<StdPicture> caption, border, hover;
+        int lButtonWidth = 0, lButtonHeight = 0, lActiveLeftEnd = 0, lActiveRightStart = 0, lActiveRightEnd = 0,
+            lInactiveOffset = 0;
+        int dpi = 96;
+    };
+    // The drawing for a window at a DPI.
+    using DrawingSource = std::function<Drawing(int dpi)>;
 
     cOrvelCaption();
     // Detaches: a skin may go while its window lives.
@@ -40,10 +61,22 @@ public:
 
     // Gives the window back its own frame, procedure and menu.
     void Detach();
-    // Skins f's window with the two bitmaps and the slicing measures.
+    // Skins f's window with the two bitmaps (drawn for 96 DPI) and the
+    // slicing measures; at another DPI only the fonts follow the window's.
     void Attach(IForm& f, const StdPicture& PicCaption, const StdPicture& PicBorder, int lButtonWidth,
                 int lButtonHeight, int lActiveLeftEnd, int lActiveRightStart, int lActiveRightEnd,
                 int lInactiveOffset);
+    // Skins f's window with the drawing `source` gives for the window's DPI,
+    // and with the one for the new DPI whenever that changes.
+    void Attach(IForm& f, DrawingSource source);
+    // Paints for `dpi` from now on: the drawing for it (when attached with a
+    // source), margins, caption height, buttons and fonts, and has the system
+    // recompute the frame. WM_DPICHANGED reaching the window comes here
+    // before the window's own procedure sees it. A source that fails keeps
+    // the drawing the caption had.
+    void Reskin(int dpi);
+    // The DPI the caption paints for.
+    int Dpi() const noexcept { return m_dpi; }
 
     OleColor MenuBackgroundColor() const noexcept { return m_oMenuBackgroundColor; }
     void MenuBackgroundColor(OleColor oColor) noexcept { m_oMenuBackgroundColor = oColor; }
@@ -77,6 +110,11 @@ public:
     void ExitMenuLoop() override;
     int AltKeyAccelerator(int vKey) override;
 
+    // ISubclass: the pointer over the caption buttons and the DPI.
+    EMsgHandling MsgResponse() override { return mhCallPreviousAfter; }
+    void MsgResponse(EMsgHandling) override {}
+    LRESULT WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+
     // The menu bar (none before the first Attach).
     const std::shared_ptr<cMenuBar>& MenuBar() const noexcept { return m_cMenu; }
 
@@ -84,15 +122,29 @@ public:
     // restore, 2 minimize), in window coordinates, and whether each exists.
     const RECT& ButtonRect(int index) const noexcept { return m_tBtnR[index]; }
     bool HasButton(int index) const noexcept;
+    // The button lit under the pointer, -1 for none.
+    int HotButton() const noexcept { return m_iHot; }
 
     // An OLE colour as RGB; -1 (CLR_INVALID) when it cannot be translated.
     static COLORREF TranslateColor(OleColor oColor, HPALETTE hPal = nullptr) noexcept;
     // The font's description for the resolution of `hdc`, into a zeroed LOGFONT.
     static void FontToLogFont(const StdFont& iFnt, HDC hdc, LOGFONTA& tLF);
+    // The same for a resolution of `dpi` pixels per inch.
+    static void FontToLogFont(const StdFont& iFnt, int dpi, LOGFONTA& tLF);
 
 private:
     enum Button { kClose = 0, kMax = 1, kMin = 2 };
+    enum Look { kNormal = 0, kPressed = 1, kHover = 2 };
+    // Takes the bitmaps of a drawing; false (nothing changed) without a caption bitmap.
+    bool UseDrawing(const Drawing& d);
+    // What Attach does once the drawing is there.
+    void Connect(IForm& f);
+    // A 96-DPI measure of the fixed geometry at the drawing's DPI.
+    int S(int px96) const noexcept;
     void DrawButton(HDC hdc, int index, int state);
+    int ButtonLook(int index) const noexcept { return index == m_iHot ? kHover : kNormal; }
+    void OnNcMouseMove(POINT screen);
+    void SetHot(int index);
     bool IsActive() const noexcept;
     void PaintEdges(HDC hdc, int lLeft, int lTop, int lRight, int lBottom);
     void WatchPress();
@@ -105,6 +157,13 @@ private:
     std::shared_ptr<cMemDC> m_cCaptionDC;
     std::shared_ptr<cMemDC> m_cCaptionBuf;
     std::shared_ptr<cMemDC> m_cSideBuf;
+    std::shared_ptr<cMemDC> m_cHoverDC;  // no surface when the drawing has no hover looks
+    DrawingSource m_source;
+    int m_dpi = 96;      // the window's
+    int m_artDpi = 96;   // the drawing's
+    int m_iHot = -1;
+    bool m_bTracking = false;  // the system reports the pointer leaving the frame
+    bool m_bSubclassed = false;
     OleColor m_oActiveCaptionColor = 0xCCCCCC;
     OleColor m_oInActiveCaptionColor = 0x999999;
     std::shared_ptr<StdFont> m_iCaptionFont;

@@ -15,9 +15,7 @@
 
 #include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
-#include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
-#include "plumbing/StdPicture.h"
 #include "plumbing/UniqueHandle.h"
 #include "resources/resource.h"
 
@@ -112,12 +110,9 @@ public:
         if (!m_hwnd) return false;
         m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
 
-        const ShippedSkin::Art& art = ShippedSkin::ArtFor(Dpi::OfWindow(m_hwnd));
-        m_captionPicture = StdPicture::FromResource(m_instance, art.captionBitmap);
-        m_borderPicture = StdPicture::FromResource(m_instance, art.borderBitmap);
         m_caption = std::make_shared<cOrvelCaption>();
         ShippedSkin::Style(*m_caption);
-        ShippedSkin::Attach(*m_caption, *this, *m_captionPicture, *m_borderPicture, art.measures);
+        ShippedSkin::Attach(*m_caption, *this, m_instance);
         ShowWindow(m_hwnd, showCommand);
         UpdateWindow(m_hwnd);
         return true;
@@ -245,7 +240,6 @@ private:
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
     UniqueBrush m_brush;
-    std::shared_ptr<StdPicture> m_captionPicture, m_borderPicture;
     std::shared_ptr<cOrvelCaption> m_caption;
     std::string m_last;
     bool m_showOpen = false;

@@ -15,6 +15,10 @@ public:
     // The bitmap resource `id` of `module`, kept at its stored depth (24 or
     // 8 bits with its palette); an empty picture when there is none.
     static std::shared_ptr<StdPicture> FromResource(HINSTANCE module, int id);
+    // The PNG stored as RCDATA resource `id` of `module`, decoded by the
+    // system's imaging component (WIC) into a 24-bit DIB section; an empty
+    // picture when there is none or it cannot be decoded.
+    static std::shared_ptr<StdPicture> FromPngResource(HINSTANCE module, int id);
 
     HBITMAP Handle() const noexcept { return m_bitmap.get(); }
 

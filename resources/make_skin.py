@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
 """Draws Torvane's window skin and application icon.
 
-Writes three files into OUTDIR (default: the folder holding this script):
+Writes these files into OUTDIR (default: the folder holding this script):
 
   caption.bmp   640 x 48, 24 bpp: the caption pieces and button cells
   border.bmp    70 x 10, 8 bpp with a 256-colour palette: the frame cells
   torvane.ico   16, 20, 24, 32, 40, 48, 64 and 256 pixel images, 32 bpp
                 with alpha; the 256 pixel one PNG-compressed
+  captionNNN.png, borderNNN.png
+                the same art drawn for NNN% (125, 150, 175, 200), every
+                measure scaled and rounded as the program rounds it
+  hoverNNN.png  the caption buttons under the pointer at 100% to 200%:
+                close, restore, maximize, minimize side by side
 
 Only the standard library is used, and every value is computed with plain
 arithmetic, so the output is the same byte for byte on every run.
@@ -66,6 +71,9 @@ PRESS_FACE = (186, 181, 194)
 PRESS_SHADE = (148, 143, 158)
 CLOSE_FACE = (206, 54, 48)
 CLOSE_SHADE = (150, 30, 28)
+HOVER_FACE = (247, 245, 250)   # a button under the pointer
+HOVER_RIM = (196, 190, 206)
+HOVER_CLOSE = (232, 17, 35)
 
 # --- geometry of the caption ----------------------------------------------
 
@@ -74,6 +82,21 @@ PLATE_RADIUS = 6
 BAND_T = 30                    # inner line above the menu band
 BADGE_BOX = (12, 12, 42, 42)   # inside the system-menu area 12..42 x 11..43
 RING = 2                       # chrome ring separating the badge from the plate
+
+
+class Scale:
+    """Measures of the 100% drawing at a display scale: whole pixels rounded
+    as the program rounds them (halves up), so that art and code agree."""
+
+    def __init__(self, percent):
+        self.percent = percent
+        self.dpi = 96 * percent // 100
+
+    def px(self, v):
+        return (v * self.dpi + 48) // 96
+
+    def f(self, v):
+        return v * self.dpi / 96
 
 
 # --- drawing ------------------------------------------------------------------
@@ -205,106 +228,134 @@ def draw_motif(cv, x0, y0, size, active):
 
 # --- caption -----------------------------------------------------------------
 
-def frame_edges(cv):
-    """Outline and light line around the outside, shared by caption and
-    border so that they meet without a seam."""
+def frame_edges(cv, t=1):
+    """Outline and light line around the outside, each t pixels thick,
+    shared by caption and border so that they meet without a seam."""
     w, h = cv.width, cv.height
-    for x in range(w):
-        cv.set(x, 0, OUTLINE)
-    for y in range(h):
-        cv.set(0, y, OUTLINE)
-        cv.set(w - 1, y, OUTLINE)
-    for x in range(1, w - 1):
-        cv.set(x, 1, HILITE)
-    for y in range(1, h):
-        cv.set(1, y, HILITE)
-        cv.set(w - 2, y, HILITE)
+    cv.rect(0, 0, w, t, OUTLINE)
+    cv.rect(0, 0, t, h, OUTLINE)
+    cv.rect(w - t, 0, w, h, OUTLINE)
+    cv.rect(t, t, w - t, 2 * t, HILITE)
+    cv.rect(t, t, 2 * t, h, HILITE)
+    cv.rect(w - 2 * t, t, w - t, h, HILITE)
 
 
-def caption_strip(width, active):
+def caption_strip(width, active, sc=None):
     """The caption of a window `width` pixels wide, without buttons and
-    title text; the bitmap's pieces are cut from it."""
-    cv = Canvas(width, CAP_H, CHROME)
-    frame_edges(cv)
+    title text, drawn at scale `sc`; the bitmap's pieces are cut from it."""
+    sc = sc or Scale(100)
+    px, t = sc.px, sc.px(1)
+    cap_h, edge, band = px(CAP_H), px(EDGE), px(BAND_T)
+    cv = Canvas(width, cap_h, CHROME)
+    frame_edges(cv, t)
     # the lower band, where a menu bar would sit, already belongs to the
     # inset client surface that the border cells continue downwards
-    cv.rect(EDGE, BAND_T + 1, width - EDGE, CAP_H, BODY)
-    for x in range(EDGE - 1, width - EDGE + 1):
-        cv.set(x, BAND_T, INNER)
-    for y in range(BAND_T, CAP_H):
-        cv.set(EDGE - 1, y, INNER)
-        cv.set(width - EDGE, y, INNER)
+    cv.rect(edge, band + t, width - edge, cap_h, BODY)
+    cv.rect(edge - t, band, width - edge + t, band + t, INNER)
+    cv.rect(edge - t, band, edge, cap_h, INNER)
+    cv.rect(width - edge, band, width - edge + t, cap_h, INNER)
 
     look = PLATE[active]
-    right = width - PLATE_R
+    left, top, bottom, right = px(PLATE_L), px(PLATE_T), px(PLATE_B), width - px(PLATE_R)
 
     def plate_colour(x, y):
-        if y < PLATE_T + 1:
+        if y < top + t:
             return look["rim"]
-        return lerp(look["top"], look["bottom"], (y - PLATE_T - 1) / (PLATE_B - PLATE_T - 1))
+        return lerp(look["top"], look["bottom"], (y - top - t) / (bottom - top - t))
 
-    cv.shade(rounded(PLATE_L, PLATE_T, right, PLATE_B, PLATE_RADIUS), plate_colour,
-             (PLATE_L, PLATE_T, right, PLATE_B))
+    cv.shade(rounded(left, top, right, bottom, sc.f(PLATE_RADIUS)), plate_colour,
+             (left, top, right, bottom))
 
-    bx0, by0, bx1, by1 = BADGE_BOX
-    cv.shade(rounded(bx0 - RING, by0 - RING, bx1 + RING, by1 + RING, 7 + RING), CHROME,
-             (bx0 - RING, by0 - RING, bx1 + RING, by1 + RING))
+    bx0, by0, bx1, by1 = (px(v) for v in BADGE_BOX)
+    ring_w = px(RING)
+    cv.shade(rounded(bx0 - ring_w, by0 - ring_w, bx1 + ring_w, by1 + ring_w, sc.f(7) + ring_w), CHROME,
+             (bx0 - ring_w, by0 - ring_w, bx1 + ring_w, by1 + ring_w))
     draw_motif(cv, bx0, by0, bx1 - bx0, active)
     return cv
 
 
 # --- caption buttons -------------------------------------------------------------
 
-def button_cell(kind, pressed):
-    """One 19 x 20 button cell. Columns 0 and 18 stay plain ground: the
-    close cell's last column is the restore cell's first."""
-    cv = Canvas(BTN_W, BTN_H, CHROME)
+def button_cell(kind, pressed, sc=None):
+    """One 19 x 20 button cell (at 100%). Columns 0 and 18 stay plain ground:
+    the close cell's last column is the restore cell's first."""
+    sc = sc or Scale(100)
+    px = sc.px
+    w, h = px(BTN_W), px(BTN_H)
+    cv = Canvas(w, h, CHROME)
     ink = GLYPH
-    dx = dy = 0
+    d = 0
     if pressed:
         face, shade = (CLOSE_FACE, CLOSE_SHADE) if kind == "close" else (PRESS_FACE, PRESS_SHADE)
-        outer = rounded(1, 1, 18, 19, 3)
-        cv.shade(outer, shade, (1, 1, 18, 19))
-        cv.shade(rounded(2, 3, 18, 19, 3), face, (2, 3, 18, 19))
+        x0, y0, x1, y1 = px(1), px(1), w - px(1), h - px(1)
+        cv.shade(rounded(x0, y0, x1, y1, sc.f(3)), shade, (x0, y0, x1, y1))
+        cv.shade(rounded(px(2), px(3), x1, y1, sc.f(3)), face, (px(2), px(3), x1, y1))
         if kind == "close":
             ink = (255, 255, 255)
-        dx = dy = 1
-
-    if kind == "close":
-        cross(cv, 5 + dx, 6 + dy, 9, ink)
-    elif kind == "maximize":
-        square(cv, 5 + dx, 6 + dy, 14 + dx, 15 + dy, ink)
-    elif kind == "restore":
-        square(cv, 7 + dx, 5 + dy, 15 + dx, 13 + dy, ink, cut=(5 + dx, 8 + dy, 12 + dx, 16 + dy))
-        square(cv, 5 + dx, 8 + dy, 12 + dx, 16 + dy, ink)
-    elif kind == "minimize":
-        cv.rect(5 + dx, 13 + dy, 14 + dx, 15 + dy, ink)
+        d = px(1)
+    glyph(cv, kind, d, ink, sc)
     return cv
 
 
-def cross(cv, x0, y0, n, ink, soft=0.3):
-    """Pixel-exact diagonal cross n x n; a faint pixel beside each step
-    gives the strokes the weight of the other glyphs without blurring."""
+def glyph(cv, kind, d, ink, sc):
+    """The button's glyph, moved by d pixels right and down."""
+    px, t = sc.px, sc.px(1)
+    if kind == "close":
+        cross(cv, px(5) + d, px(6) + d, px(9), ink, t=t)
+    elif kind == "maximize":
+        square(cv, px(5) + d, px(6) + d, px(14) + d, px(15) + d, ink, t=t)
+    elif kind == "restore":
+        front = (px(5) + d, px(8) + d, px(12) + d, px(16) + d)
+        square(cv, px(7) + d, px(5) + d, px(15) + d, px(13) + d, ink, cut=front, t=t)
+        square(cv, *front, ink, t=t)
+    elif kind == "minimize":
+        cv.rect(px(5) + d, px(13) + d, px(14) + d, px(13) + 2 * t + d, ink)
+
+
+def hover_cell(kind, sc):
+    """A button under the pointer: a light face, the close button red with a
+    white glyph; the glyph stays where the normal look has it."""
+    px = sc.px
+    w, h = px(BTN_W), px(BTN_H)
+    cv = Canvas(w, h, CHROME)
+    x0, y0, x1, y1 = px(1), px(1), w - px(1), h - px(1)
+    if kind == "close":
+        cv.shade(rounded(x0, y0, x1, y1, sc.f(3)), HOVER_CLOSE, (x0, y0, x1, y1))
+        ink = (255, 255, 255)
+    else:
+        cv.shade(rounded(x0, y0, x1, y1, sc.f(3)), HOVER_RIM, (x0, y0, x1, y1))
+        cv.shade(rounded(x0 + px(1), y0 + px(1), x1 - px(1), y1 - px(1), sc.f(2)), HOVER_FACE,
+                 (x0, y0, x1, y1))
+        ink = GLYPH
+    glyph(cv, kind, 0, ink, sc)
+    return cv
+
+
+def cross(cv, x0, y0, n, ink, soft=0.3, t=1):
+    """Pixel-exact diagonal cross n x n with strokes t pixels wide; a faint
+    pixel beside each step gives the strokes the weight of the other glyphs
+    without blurring."""
     full = set()
     for i in range(n):
-        full.add((x0 + i, y0 + i))
-        full.add((x0 + n - 1 - i, y0 + i))
+        for j in range(t):
+            full.add((x0 + i + j, y0 + i))
+            full.add((x0 + n - 1 - i - j, y0 + i))
     halo = set()
     for i in range(n - 1):
-        halo.update({(x0 + i + 1, y0 + i), (x0 + i, y0 + i + 1),
-                     (x0 + n - 2 - i, y0 + i), (x0 + n - 1 - i, y0 + i + 1)})
+        halo.update({(x0 + i + t, y0 + i), (x0 + i, y0 + i + 1),
+                     (x0 + n - 1 - i - t, y0 + i), (x0 + n - 1 - i, y0 + i + 1)})
     for x, y in sorted(halo - full):
         cv.px[y][x] = list(lerp(cv.px[y][x], ink, soft))
     for x, y in full:
         cv.set(x, y, ink)
 
 
-def square(cv, x0, y0, x1, y1, ink, cut=None):
-    """Window glyph: 1 px outline with a 2 px top bar; pixels inside `cut`
-    are left alone (hidden behind a front window)."""
+def square(cv, x0, y0, x1, y1, ink, cut=None, t=1):
+    """Window glyph: a t pixel outline with a 2t pixel top bar; pixels inside
+    `cut` are left alone (hidden behind a front window)."""
     for y in range(y0, y1):
         for x in range(x0, x1):
-            edge = y < y0 + 2 or y == y1 - 1 or x == x0 or x == x1 - 1
+            edge = y < y0 + 2 * t or y >= y1 - t or x < x0 + t or x >= x1 - t
             hidden = cut and cut[0] <= x < cut[2] and cut[1] <= y < cut[3]
             if edge and not hidden:
                 cv.set(x, y, ink)
@@ -312,98 +363,115 @@ def square(cv, x0, y0, x1, y1, ink, cut=None):
 
 # --- border -------------------------------------------------------------------
 
-def border_cells():
-    """The seven 10 x 10 frame cells, cut from a frame drawn around a small
-    imaginary window so that corners and edges match exactly."""
-    size = 4 * EDGE
+def border_cells(sc=None):
+    """The seven frame cells (10 x 10 at 100%), cut from a frame drawn
+    around a small imaginary window so that corners and edges match exactly."""
+    sc = sc or Scale(100)
+    edge, t = sc.px(EDGE), sc.px(1)
+    size = 4 * edge
     cv = Canvas(size, size, CHROME)
     # the frame under the caption: outline, light line, inner line
-    for y in range(size):
-        cv.set(0, y, OUTLINE)
-        cv.set(size - 1, y, OUTLINE)
-        cv.set(1, y, HILITE)
-        cv.set(size - 2, y, HILITE)
-        cv.set(EDGE - 1, y, INNER)
-        cv.set(size - EDGE, y, INNER)
-    for x in range(size):
-        cv.set(x, size - 1, OUTLINE)
-    for x in range(1, size - 1):
-        cv.set(x, size - 2, HILITE)
-    for x in range(EDGE - 1, size - EDGE + 1):
-        cv.set(x, size - EDGE, INNER)
+    cv.rect(0, 0, t, size, OUTLINE)
+    cv.rect(size - t, 0, size, size, OUTLINE)
+    cv.rect(t, 0, 2 * t, size, HILITE)
+    cv.rect(size - 2 * t, 0, size - t, size, HILITE)
+    cv.rect(edge - t, 0, edge, size, INNER)
+    cv.rect(size - edge, 0, size - edge + t, size, INNER)
+    cv.rect(0, size - t, size, size, OUTLINE)
+    cv.rect(t, size - 2 * t, size - t, size - t, HILITE)
+    cv.rect(edge - t, size - edge, size - edge + t, size - edge + t, INNER)
     # below the inner line the frame is plain chrome
-    for y in range(size - EDGE + 1, size - 2):
-        cv.set(EDGE - 1, y, CHROME)
-        cv.set(size - EDGE, y, CHROME)
-    cv.rect(EDGE, EDGE, size - EDGE, size - EDGE, BODY)
+    cv.rect(edge - t, size - edge + t, edge, size - 2 * t, CHROME)
+    cv.rect(size - edge, size - edge + t, size - edge + t, size - 2 * t, CHROME)
+    cv.rect(edge, edge, size - edge, size - edge, BODY)
 
     def cut(x0, y0):
-        return [[cv.rgb(x0 + i, y0 + j) for i in range(EDGE)] for j in range(EDGE)]
+        return [[cv.rgb(x0 + i, y0 + j) for i in range(edge)] for j in range(edge)]
 
-    bottom = size - EDGE
-    blank = [[CHROME] * EDGE for _ in range(EDGE)]
+    bottom = size - edge
+    blank = [[CHROME] * edge for _ in range(edge)]
     return [
-        cut(0, EDGE),                 # 0 left edge
+        cut(0, edge),                 # 0 left edge
         blank,                        # 1 unused
         cut(0, bottom),               # 2 bottom-left corner
-        cut(EDGE, bottom),            # 3 bottom edge
-        cut(size - EDGE, EDGE),       # 4 right edge
+        cut(edge, bottom),            # 3 bottom edge
+        cut(size - edge, edge),       # 4 right edge
         blank,                        # 5 unused
-        cut(size - EDGE, bottom),     # 6 bottom-right corner
+        cut(size - edge, bottom),     # 6 bottom-right corner
     ]
 
 
 # --- assembling the bitmaps ----------------------------------------------------
 
-def caption_pixels():
-    """640 x 48 rows (top-down) of RGB triples."""
-    out = [[None] * CAP_W for _ in range(CAP_H)]
+def caption_pixels(sc=None):
+    """Rows (top-down) of RGB triples: 640 x 48 at 100%, every column and
+    row of the layout scaled alike at other scales."""
+    sc = sc or Scale(100)
+    px = sc.px
+    cap_h, strip_w, left_end, tile_w = px(CAP_H), px(STRIP_W), px(LEFT_END), px(TILE_W)
+    right_src, right_end, inactive = px(RIGHT_SRC), px(RIGHT_SRC + RIGHT_W - 1), px(INACTIVE)
+    right_w = right_end - right_src + 1
+    btn_w, btn_h = px(BTN_W), px(BTN_H)
+    cap_w = inactive + right_end
+    # the close cell follows the right end; the others overlap by a column
+    cols = {"close": right_end + 1, "restore": right_end + btn_w,
+            "maximize": right_end + 2 * btn_w, "minimize": right_end + 3 * btn_w}
+    out = [[None] * cap_w for _ in range(cap_h)]
 
     def put(dst_x, strip, src_x):
-        for y in range(CAP_H):
+        for y in range(cap_h):
             out[y][dst_x] = strip.rgb(src_x, y)
 
-    mid = STRIP_W // 2
+    mid = strip_w // 2
     strips = {}
-    for active, base in ((True, 0), (False, INACTIVE)):
-        strip = strips[active] = caption_strip(STRIP_W, active)
+    for active, base in ((True, 0), (False, inactive)):
+        strip = strips[active] = caption_strip(strip_w, active, sc)
         # the tile is a single repeated column, so it joins both ends only
         # if everything between the ends is that same column
-        for x in range(LEFT_END - 1, STRIP_W - RIGHT_W + 4):
-            if any(strip.rgb(x, y) != strip.rgb(mid, y) for y in range(CAP_H)):
+        for x in range(left_end - 1, strip_w - right_w + 4):
+            if any(strip.rgb(x, y) != strip.rgb(mid, y) for y in range(cap_h)):
                 raise ValueError("caption column %d breaks the middle tile" % x)
-        for c in range(LEFT_END):
+        for c in range(left_end):
             put(base + c, strip, c)
-        put(base + LEFT_END, strip, mid)
-        for c in range(TILE_W):
-            put(base + TILE_SRC + c, strip, mid)
-        # column RIGHT_SRC + k shows at window column W - 100 + k
-        for k in range(RIGHT_W):
-            if base + RIGHT_SRC + k < CAP_W:
-                put(base + RIGHT_SRC + k, strip, min(STRIP_W - RIGHT_W + 1 + k, STRIP_W - 1))
+        put(base + left_end, strip, mid)
+        for c in range(tile_w):
+            put(base + left_end + 1 + c, strip, mid)
+        # column right_src + k shows at window column W - right_w + 1 + k
+        for k in range(right_w):
+            if base + right_src + k < cap_w:
+                put(base + right_src + k, strip, min(strip_w - right_w + 1 + k, strip_w - 1))
 
     # the gap between the button cells and the inactive set is never shown
-    for x in range(BTN_COLS["minimize"] + BTN_W, INACTIVE):
+    for x in range(cols["minimize"] + btn_w, inactive):
         put(x, strips[True], mid)
 
     for kind in ("close", "restore", "maximize", "minimize"):
-        x0 = BTN_COLS[kind]
+        x0 = cols[kind]
         for pressed in (False, True):
-            cell = button_cell(kind, pressed)
-            y0 = BTN_H if pressed else 0
-            for y in range(BTN_H):
-                for x in range(BTN_W):
+            cell = button_cell(kind, pressed, sc)
+            y0 = btn_h if pressed else 0
+            for y in range(btn_h):
+                for x in range(btn_w):
                     out[y0 + y][x0 + x] = cell.rgb(x, y)
         # rows under the pressed looks are never shown; keep them plain
-        for y in range(2 * BTN_H, CAP_H):
-            for x in range(x0, x0 + BTN_W):
+        for y in range(2 * btn_h, cap_h):
+            for x in range(x0, x0 + btn_w):
                 out[y][x] = CHROME
     return out
 
 
-def border_pixels():
-    cells = border_cells()
-    return [[cells[x // EDGE][y][x % EDGE] for x in range(7 * EDGE)] for y in range(EDGE)]
+def border_pixels(sc=None):
+    cells = border_cells(sc)
+    edge = len(cells[0])
+    return [[cells[x // edge][y][x % edge] for x in range(7 * edge)] for y in range(edge)]
+
+
+def hover_pixels(sc):
+    """The hover looks side by side, one button cell each, no overlap:
+    close, restore, maximize, minimize."""
+    cells = [hover_cell(kind, sc) for kind in ("close", "restore", "maximize", "minimize")]
+    w, h = sc.px(BTN_W), sc.px(BTN_H)
+    return [[cells[x // w].rgb(x % w, y) for x in range(4 * w)] for y in range(h)]
 
 
 # --- the application icon ----------------------------------------------------
@@ -534,6 +602,64 @@ def encode_bmp8(rows):
     return bmp_file(info_header(len(rows[0]), len(rows), 8, len(bits), 256), palette, bytes(bits))
 
 
+def encode_png(rows):
+    """24-bit PNG; each row takes the filter that leaves the smallest sum,
+    the usual heuristic, so the output depends on the pixels alone."""
+    width, height = len(rows[0]), len(rows)
+    raw = bytearray()
+    prev = bytes(3 * width)
+    for row in rows:
+        line = bytes(v for pixel in row for v in pixel)
+        candidates = []
+        for kind in range(5):
+            out = bytearray(len(line))
+            for i, v in enumerate(line):
+                left = line[i - 3] if i >= 3 else 0
+                up = prev[i]
+                upleft = prev[i - 3] if i >= 3 else 0
+                if kind == 0:
+                    pred = 0
+                elif kind == 1:
+                    pred = left
+                elif kind == 2:
+                    pred = up
+                elif kind == 3:
+                    pred = (left + up) // 2
+                else:
+                    e = left + up - upleft
+                    da, db, dc = abs(e - left), abs(e - up), abs(e - upleft)
+                    pred = left if da <= db and da <= dc else up if db <= dc else upleft
+                out[i] = (v - pred) & 0xFF
+            cost = sum(b if b < 128 else 256 - b for b in out)
+            candidates.append((cost, kind, bytes(out)))
+        _, kind, out = min(candidates)
+        raw += bytes((kind,)) + out
+        prev = line
+
+    def chunk(tag, data):
+        return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data))
+
+    head = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", head) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + chunk(b"IEND", b""))
+
+
+# Scales drawn besides 100%, whose art is caption.bmp and border.bmp.
+SCALES = (125, 150, 175, 200)
+
+
+def scaled_skin_files():
+    """The art for the other scales and the buttons' hover looks at every
+    scale, as PNG files: captionNNN.png, borderNNN.png, hoverNNN.png."""
+    files = {"hover100.png": encode_png(hover_pixels(Scale(100)))}
+    for percent in SCALES:
+        sc = Scale(percent)
+        files["caption%d.png" % percent] = encode_png(caption_pixels(sc))
+        files["border%d.png" % percent] = encode_png(border_pixels(sc))
+        files["hover%d.png" % percent] = encode_png(hover_pixels(sc))
+    return files
+
+
 def main(argv):
     outdir = argv[1] if len(argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     os.makedirs(outdir, exist_ok=True)
@@ -542,6 +668,7 @@ def main(argv):
         "border.bmp": encode_bmp8(border_pixels()),
         "torvane.ico": encode_icon(ICON_SIZES),
     }
+    files.update(scaled_skin_files())
     for name, data in files.items():
         with open(os.path.join(outdir, name), "wb") as f:
             f.write(data)

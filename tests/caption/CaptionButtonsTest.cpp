@@ -109,6 +109,45 @@ TEST(CaptionButtons, PressEndingOffItsButtonLeavesEveryButtonNormal) {
     EXPECT_FALSE(IsZoomed(w.window.hwnd()) || IsIconic(w.window.hwnd()));
 }
 
+TEST(CaptionButtons, ButtonsLightUnderThePointerUntilItLeavesTheWindow) {
+    const int systemDpi = Dpi::OfWindow(nullptr);
+    SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi));
+    w.AttachForDpi();
+    const DrawnSkin drawn(w.caption->Dpi());
+    const int bw = drawn.art.lButtonWidth, bh = drawn.art.lButtonHeight, rightEnd = drawn.art.lActiveRightEnd;
+    // Compares a button with a cell of the hover looks (close, restore,
+    // maximize, minimize) or of the normal looks.
+    auto shows = [&](int index, int cell, bool lit) {
+        const RECT& r = w.caption->ButtonRect(index);
+        const int column = cell == 0 ? rightEnd + 1 : rightEnd + cell * bw;
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x)
+                if (w.Pixel(r.left + x, r.top + y) !=
+                    (lit ? drawn.Hover(cell * bw + x, y) : drawn.Caption(column + x, y)))
+                    return false;
+        return true;
+    };
+    const int cells[] = {0, 2, 3};
+    for (int index = 0; index < 3; ++index) {
+        MoveTo(w, CenterOfButton(w, index));
+        EXPECT_TRUE(WaitUntil([&] { return shows(index, cells[index], true); })) << "button " << index;
+        EXPECT_EQ(w.caption->HotButton(), index);
+        if (index > 0) {
+            EXPECT_TRUE(shows(index - 1, cells[index - 1], false));  // the last one went out
+        }
+    }
+    // The close button lights up red.
+    MoveTo(w, CenterOfButton(w, 0));
+    EXPECT_TRUE(WaitUntil([&] { return shows(0, 0, true); }));
+    const RECT& close = w.caption->ButtonRect(0);
+    EXPECT_EQ(w.Pixel(close.left + drawn.S(2), (close.top + close.bottom) / 2), RGB(232, 17, 35));
+
+    // Off the window, straight from the lit button: every button normal again.
+    MoveTo(w, w.Screen(w.Width() + 40, (close.top + close.bottom) / 2));
+    EXPECT_TRUE(WaitUntil([&] { return shows(0, 0, false) && shows(1, 2, false) && shows(2, 3, false); }));
+    EXPECT_EQ(w.caption->HotButton(), -1);
+}
+
 TEST(CaptionButtons, IconAreaAndButtonsAnswerAsSystemMenu) {
     SkinnedWindow w;
     EXPECT_EQ(HitTestAt(w, 12, 11), HTSYSMENU);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "ncframe/cNCCalcSize.h"
 #include "tests/support/SkinnedWindow.h"
@@ -24,6 +25,23 @@ int SourceColumn(int x, int W, int srcX0) {
     if (x < kCut.activeLeftEnd) return srcX0 + x;
     if (x < xR) return srcX0 + kCut.activeLeftEnd + 1 + (x - kCut.activeLeftEnd) % 52;
     return srcX0 + kCut.activeRightStart + (x - xR);
+}
+
+// The window's top `height` rows, `width` columns wide, in one copy.
+std::vector<COLORREF> Shot(const SkinnedWindow& w, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueDC mem(CreateCompatibleDC(nullptr));
+    {
+        const SelectGuard selected(mem.get(), dib.get());
+        HDC dc = GetWindowDC(w.window.hwnd());
+        BitBlt(mem.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
+        ReleaseDC(w.window.hwnd(), dc);
+    }
+    const auto* p = static_cast<const DWORD*>(bits);
+    return std::vector<COLORREF>(p, p + static_cast<size_t>(width) * height);
 }
 
 // Counts pixels of `color` in a window rectangle; the rightmost such column.
@@ -156,19 +174,34 @@ TEST(CaptionPaint, EdgesComeFromTheBorderCells) {
     }));
 }
 
-TEST(CaptionPaint, TitleIsWhiteAndBoldActiveGreyInactive) {
+TEST(CaptionPaint, TitleIsWhiteAndBoldActiveLightGreyInactive) {
     SkinnedWindow w(500, 200, WS_OVERLAPPEDWINDOW, L"Torvane V4.1 Build 20070401");
     const RECT title{92, 11, 500 - 96, 29};
+    const COLORREF grey = cOrvelCaption::TranslateColor(ShippedSkin::kInactiveCaptionColor);
     const Ink active = InkIn(w, title, RGB(255, 255, 255));
     EXPECT_GT(active.count, 50);
-    EXPECT_EQ(InkIn(w, title, RGB(192, 192, 192)).count, 0);
+    EXPECT_EQ(InkIn(w, title, grey).count, 0);
     w.Deactivate();
-    const Ink inactive = InkIn(w, title, RGB(192, 192, 192));
+    const Ink inactive = InkIn(w, title, grey);
     EXPECT_GT(inactive.count, 30);
     EXPECT_EQ(InkIn(w, title, RGB(255, 255, 255)).count, 0);
     EXPECT_GT(active.count, inactive.count);  // bold strokes while active
     // Nothing outside the title rectangle.
     EXPECT_EQ(InkIn(w, RECT{0, 29, 500, 48}, RGB(255, 255, 255)).count, 0);
+
+    // The inactive title reads against every row of the plate it can lie on
+    // (contrast as in the accessibility guidelines: relative luminance).
+    auto luminance = [](COLORREF c) {
+        auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+    };
+    for (int y = title.top; y < 28; ++y) {
+        const COLORREF plate = w.skin.Caption(kCut.inactiveOffset + kCut.activeLeftEnd + 1, y);  // the tile
+        EXPECT_GE((luminance(grey) + 0.05) / (luminance(plate) + 0.05), 4.5) << "row " << y;
+    }
 
     // A changed colour shows at the next paint.
     w.caption->InActiveCaptionColor(RGB(255, 0, 0));
@@ -195,6 +228,40 @@ TEST(CaptionPaint, TitleEllipsisAmpersandAndEmptyTitle) {
     for (int y = 11; y < 29; ++y)
         for (int x = 92; x < 300; ++x) wrong += w.Pixel(x, y) != w.skin.Caption(SourceColumn(x, 400, 0), y);
     EXPECT_EQ(wrong, 0);
+}
+
+// Runs at any display scale: the window, the plate and the margins follow
+// the DPI the window has.
+TEST(CaptionPaint, TitleInkLiesWithinThePlateAtTheWindowsDpi) {
+    const int systemDpi = Dpi::OfWindow(nullptr);
+    SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi), WS_OVERLAPPEDWINDOW, L"");
+    w.AttachForDpi();
+    const DrawnSkin drawn(w.caption->Dpi());
+    auto S = [&](int px) { return drawn.S(px); };
+    int top = 0, left = 0;
+    w.caption->GetTopMarginHeight(top);
+    w.caption->GetLeftMarginWidth(left);
+    EXPECT_EQ(top, S(48));
+    EXPECT_EQ(left, S(10));
+
+    const int W = w.Width();
+    const RECT plate{S(4), S(4), W - S(70), S(28)};
+    for (const bool active : {true, false}) {
+        if (!active) w.Deactivate();
+        SetWindowTextW(w.window.hwnd(), L"");
+        const std::vector<COLORREF> bare = Shot(w, W, top);
+        SetWindowTextW(w.window.hwnd(), L"Torvane V4.1 Build 20070401");
+        const std::vector<COLORREF> titled = Shot(w, W, top);
+        int ink = 0, outside = 0;
+        for (int y = 0; y < top; ++y)
+            for (int x = 0; x < W; ++x) {
+                if (bare[y * W + x] == titled[y * W + x]) continue;
+                ++ink;
+                outside += !PtInRect(&plate, POINT{x, y});
+            }
+        EXPECT_GT(ink, S(100)) << (active ? "active" : "inactive");
+        EXPECT_EQ(outside, 0) << (active ? "active" : "inactive");
+    }
 }
 
 TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ncframe/mDeclares.h"
+#include "plumbing/Dpi.h"
 #include "tests/support/GdiObjectCount.h"
 #include "tests/support/SkinnedWindow.h"
 
@@ -34,4 +35,44 @@ TEST(CaptionResources, PaintsResizesAndAttachesLeakNothing) {
     w.caption->Detach();
     EXPECT_EQ(mDeclares::KeyboardHook(), nullptr);
     EXPECT_EQ(GetPropA(w.window.hwnd(), "tarqCNCImplementation"), nullptr);
+}
+
+TEST(CaptionResources, DpiChangesReskinTheFrameAndLeakNothing) {
+    SkinnedWindow w(600, 300);
+    w.AttachForDpi();
+    const HWND hwnd = w.window.hwnd();
+    const int start = w.caption->Dpi();
+    auto change = [&](int dpi) {
+        RECT suggested{};
+        GetWindowRect(hwnd, &suggested);
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    };
+    // The frame at a DPI: margins and the caption's left end as drawn for it.
+    auto framedAt = [&](int dpi) {
+        const DrawnSkin drawn(dpi);
+        int top = 0, left = 0;
+        w.caption->GetTopMarginHeight(top);
+        w.caption->GetLeftMarginWidth(left);
+        RECT window{}, client{};
+        GetWindowRect(hwnd, &window);
+        GetClientRect(hwnd, &client);
+        EXPECT_EQ(top, drawn.S(48)) << dpi;
+        EXPECT_EQ(left, drawn.S(10)) << dpi;
+        EXPECT_EQ(client.bottom, window.bottom - window.top - top - left) << dpi;  // the bottom margin is the side's
+        int wrong = 0;
+        for (int y : {0, drawn.S(2), drawn.S(40)})
+            for (int x = 0; x < drawn.S(90); ++x) wrong += w.Pixel(x, y) != drawn.Caption(x, y);
+        EXPECT_EQ(wrong, 0) << dpi;
+    };
+    change(144);
+    EXPECT_EQ(w.caption->Dpi(), 144);
+    framedAt(144);
+    change(288);  // above the largest drawing: that one, enlarged
+    framedAt(288);
+    change(start);
+    framedAt(start);
+
+    const unsigned long before = GdiObjectCount();
+    for (int i = 0; i < 100; ++i) change(i % 2 ? start : 192);
+    EXPECT_EQ(GdiObjectCount(), before);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "plumbing/Dpi.h"
+#include "plumbing/StdPicture.h"
 #include "resources/resource.h"
 
 namespace {
@@ -87,6 +89,37 @@ TEST_F(ProgramResources, SkinBitmapsKeepTheirSizeAndDepth) {
     EXPECT_EQ(border.dsBm.bmBitsPixel, 8);
     EXPECT_EQ(border.dsBmih.biCompression, static_cast<DWORD>(BI_RGB));
     EXPECT_EQ(m_paletteSize, 256u);
+}
+
+TEST_F(ProgramResources, ArtForOtherScalesDecodesAtItsScale) {
+    struct Scale {
+        int dpi, caption, border, hover;
+    };
+    const Scale scales[] = {{96, 0, 0, IDR_HOVER_100},
+                            {120, IDR_CAPTION_125, IDR_BORDER_125, IDR_HOVER_125},
+                            {144, IDR_CAPTION_150, IDR_BORDER_150, IDR_HOVER_150},
+                            {168, IDR_CAPTION_175, IDR_BORDER_175, IDR_HOVER_175},
+                            {192, IDR_CAPTION_200, IDR_BORDER_200, IDR_HOVER_200}};
+    auto size = [&](int id) {
+        BITMAP b{};
+        GetObjectW(StdPicture::FromPngResource(m_module, id)->Handle(), sizeof b, &b);
+        return SIZE{b.bmWidth, b.bmHeight};
+    };
+    for (const Scale& s : scales) {
+        auto S = [&](int px) { return Dpi::Scale(px, s.dpi); };
+        if (s.caption) {
+            const SIZE caption = size(s.caption), border = size(s.border);
+            EXPECT_EQ(caption.cx, S(400) + S(240)) << s.dpi;
+            EXPECT_EQ(caption.cy, S(48)) << s.dpi;
+            EXPECT_EQ(border.cx, 7 * S(10)) << s.dpi;
+            EXPECT_EQ(border.cy, S(10)) << s.dpi;
+        }
+        const SIZE hover = size(s.hover);
+        EXPECT_EQ(hover.cx, 4 * S(19)) << s.dpi;
+        EXPECT_EQ(hover.cy, S(20)) << s.dpi;
+    }
+    // What is not a PNG gives an empty picture.
+    EXPECT_EQ(StdPicture::FromPngResource(m_module, IDB_CAPTION)->Handle(), nullptr);
 }
 
 namespace {

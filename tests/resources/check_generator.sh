@@ -6,7 +6,8 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 python3 "$src/make_skin.py" "$out" >/dev/null
 status=0
-for f in caption.bmp border.bmp torvane.ico; do
-  if cmp "$src/$f" "$out/$f"; then echo "same: $f"; else status=1; fi
+for f in "$out"/*; do
+  name=$(basename "$f")
+  if cmp "$src/$name" "$f"; then echo "same: $name"; else status=1; fi
 done
 exit $status

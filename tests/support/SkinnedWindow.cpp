@@ -18,6 +18,11 @@ void SkinBitmaps::Attach(cOrvelCaption& c, IForm& f) const {
     ShippedSkin::Attach(c, f, *caption, *border, art.measures);
 }
 
+DrawnSkin::DrawnSkin(int dpi) : art(ShippedSkin::DrawingFor(GetModuleHandleW(nullptr), dpi)) {
+    captionDC.CreateFromPicture(*art.caption);
+    hoverDC.CreateFromPicture(*art.hover);
+}
+
 SkinnedWindow::SkinnedWindow(int width, int height, DWORD style, const wchar_t* title)
     : window(style, 100, 100, width, height), caption(std::make_shared<cOrvelCaption>()) {
     window.swallowSysCommands = false;
@@ -37,6 +42,11 @@ SkinnedWindow::~SkinnedWindow() {
 
 void SkinnedWindow::Attach() {
     skin.Attach(*caption, window);
+}
+
+void SkinnedWindow::AttachForDpi() {
+    ShippedSkin::Attach(*caption, window, GetModuleHandleW(nullptr));
+    Activate();
 }
 
 void SkinnedWindow::Activate() {

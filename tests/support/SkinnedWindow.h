@@ -27,6 +27,18 @@ struct SkinBitmaps {
     cMemDC captionDC, borderDC;
 };
 
+// The shipped skin as drawn for a DPI, from this program's resources: the
+// drawing and its caption and hover bitmaps in memory DCs.
+struct DrawnSkin {
+    explicit DrawnSkin(int dpi);
+    int S(int px96) const { return Dpi::Scale(px96, art.dpi); }
+    COLORREF Caption(int x, int y) const { return GetPixel(captionDC.hdc(), x, y); }
+    COLORREF Hover(int x, int y) const { return GetPixel(hoverDC.hdc(), x, y); }
+
+    cOrvelCaption::Drawing art;
+    cMemDC captionDC, hoverDC;
+};
+
 // A test window skinned as the main window is, shown and active.
 struct SkinnedWindow {
     explicit SkinnedWindow(int width = 500, int height = 200, DWORD style = WS_OVERLAPPEDWINDOW,
@@ -34,6 +46,8 @@ struct SkinnedWindow {
     ~SkinnedWindow();
 
     void Attach();
+    // Attaches the skin as drawn for the window's DPI, and for each new DPI.
+    void AttachForDpi();
     void Activate();
     void Deactivate();
     int Width() const;
