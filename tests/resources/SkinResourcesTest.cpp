@@ -141,10 +141,20 @@ void ExpectTheIcon(const wchar_t* relativePath) {
         sizes.push_back(e.width ? e.width : 256);
     }
     EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
-    // The 256-pixel image is PNG-compressed, and loads.
-    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON, 256, 256, 0));
-    EXPECT_NE(icon, nullptr);
-    DestroyIcon(icon);
+    // Each loads at its own size, the PNG-compressed ones from 32 px on too.
+    for (int size : sizes) {
+        HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON, size, size, 0));
+        EXPECT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        BITMAP colour{};
+        if (icon && GetIconInfo(icon, &info)) {
+            GetObjectW(info.hbmColor, sizeof colour, &colour);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        EXPECT_EQ(colour.bmWidth, size);
+        DestroyIcon(icon);
+    }
     FreeLibrary(module);
 }
 
