@@ -22,7 +22,7 @@ for exe in torvane.exe torvane-link.exe; do
   "$objdump" -h "$dir/$exe" | grep -q '\.debug' && fail "$exe is not stripped"
   for dll in $("$objdump" -p "$dir/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
     case $dll in
-      kernel32.dll|user32.dll|gdi32.dll|oleaut32.dll|shell32.dll|comctl32.dll|msvcrt.dll) ;;
+      kernel32.dll|user32.dll|gdi32.dll|ole32.dll|oleaut32.dll|shell32.dll|comctl32.dll|msvcrt.dll) ;;
       *) fail "$exe imports $dll" ;;
     esac
   done
