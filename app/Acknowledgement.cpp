@@ -19,8 +19,8 @@ std::wstring Text1() {
 
 std::wstring Text2() {
     return std::wstring(23, L' ') + L"====-- -欢迎光临- --====\r\n"
-           L"使用说明：程序附带的 README.md（“scripts/run”一节）\r\n"
-           L"链接格式：README.md（“torvane-link”一节）\r\n"
+           L"使用说明、命令行与问题反馈：程序旁的 README.txt\r\n"
+           L"新版本：请到您下载本程序压缩包的页面查看\r\n"
            L"Base64 标准：RFC 4648  https://www.rfc-editor.org/rfc/rfc4648";
 }
 

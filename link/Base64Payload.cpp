@@ -22,35 +22,35 @@ constexpr std::array<std::uint16_t, 256> MakeValues() {
 }
 constexpr auto kValues = MakeValues();
 
+// The two tables below are filled when the program starts (a fraction of a
+// millisecond), not computed by the compiler: as constants they would add
+// 136 KB to every executable that reads or writes links.
+
 // The 12 bits of every pair of characters (first character in the low byte
 // of the index), so a group of four decodes with two lookups.
 struct PairTable {
+    PairTable() {
+        for (unsigned i = 0; i < 65536; ++i) {
+            const std::uint16_t first = kValues[i & 0xFF], second = kValues[i >> 8];
+            bits[i] = ((first | second) & kInvalid) ? kInvalid : static_cast<std::uint16_t>(first << 6 | second);
+        }
+    }
     std::uint16_t bits[65536];
 };
-constexpr PairTable MakePairs() {
-    PairTable table{};
-    for (unsigned i = 0; i < 65536; ++i) {
-        const std::uint16_t first = kValues[i & 0xFF], second = kValues[i >> 8];
-        table.bits[i] = ((first | second) & kInvalid) ? kInvalid : static_cast<std::uint16_t>(first << 6 | second);
-    }
-    return table;
-}
-constexpr PairTable kPairs = MakePairs();
+const PairTable kPairs;
 
 // Two characters for each 12-bit value, so a group of three bytes is
 // written with two lookups.
 struct CharPairs {
+    CharPairs() {
+        for (int v = 0; v < 4096; ++v) {
+            chars[v][0] = kAlphabet[v >> 6];
+            chars[v][1] = kAlphabet[v & 63];
+        }
+    }
     char chars[4096][2];
 };
-constexpr CharPairs MakeCharPairs() {
-    CharPairs table{};
-    for (int v = 0; v < 4096; ++v) {
-        table.chars[v][0] = kAlphabet[v >> 6];
-        table.chars[v][1] = kAlphabet[v & 63];
-    }
-    return table;
-}
-constexpr CharPairs kCharPairs = MakeCharPairs();
+const CharPairs kCharPairs;
 
 inline std::uint64_t SwapBytes(std::uint64_t v) {
 #if defined(__GNUC__)

@@ -8,8 +8,8 @@ namespace Dpi {
 
 inline constexpr int kBase = 96;
 
-// The DPI of the window's monitor for a per-monitor aware program. Windows
-// before 10 (1607) lack GetDpiForWindow: there the system DPI is used.
+// The DPI of the window's monitor for a per-monitor aware program; on
+// Windows 7, which has one DPI for all monitors, the system's.
 int OfWindow(HWND hwnd) noexcept;
 
 // A 96-DPI measure at the given DPI, rounded to the nearest pixel (halves away

@@ -20,11 +20,12 @@ torvane_wine() {
 }
 
 # Starts a virtual display when there is none; torvane_stop_display ends it.
+# TORVANE_SCREEN sets its size and depth.
 torvane_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n=90
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${TORVANE_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   torvane_started_xvfb=$!
   export DISPLAY=":$n"
   for _ in $(seq 100); do

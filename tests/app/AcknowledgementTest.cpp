@@ -34,6 +34,8 @@ TEST(Acknowledgement, KeepsItsLineStructure) {
     const auto lines2 = Lines(Acknowledgement::Text2());
     ASSERT_EQ(lines2.size(), 4u);
     EXPECT_EQ(lines2[0], std::wstring(23, L' ') + L"====-- -欢迎光临- --====");
+    // Help is in the README.txt that the zip puts beside the program.
+    EXPECT_NE(lines2[1].find(L"README.txt"), std::wstring::npos);
     // No stray line breaks anywhere: every CR belongs to a CR LF.
     for (const std::wstring& line : lines1) EXPECT_EQ(line.find_first_of(L"\r\n"), std::wstring::npos);
     for (const std::wstring& line : lines2) EXPECT_EQ(line.find_first_of(L"\r\n"), std::wstring::npos);

@@ -17,7 +17,12 @@ using namespace SyntheticInput;
 
 namespace {
 
+// The program beside the tests in the build tree, or the one TORVANE_PROGRAM
+// names (the release test points it at the copy unpacked from the zip).
 std::wstring ProgramPath() {
+    wchar_t named[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"TORVANE_PROGRAM", named, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) return named;
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self);

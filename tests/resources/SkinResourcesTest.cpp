@@ -1,9 +1,12 @@
-// The skin bitmaps and the icon as torvane.exe carries them.
+// The skin bitmaps and the icon as torvane.exe carries them, and each
+// program's own manifest and version information, read back through the
+// calls Windows itself uses.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "plumbing/Dpi.h"
 #include "plumbing/StdPicture.h"
@@ -11,14 +14,26 @@
 
 namespace {
 
+// A program of the build tree, by its path relative to this test's folder.
+std::wstring ProgramPath(const wchar_t* relative) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + relative;
+}
+
+struct Program {
+    const wchar_t* relativePath;
+    const wchar_t* fileName;
+};
+const Program kPrograms[] = {{TORVANE_PATH, L"torvane.exe"},
+                             {TORVANE_LINK_PATH, L"torvane-link.exe"},
+                             {MENUBAR_DEMO_PATH, L"menubar_demo.exe"}};
+
 class ProgramResources : public testing::Test {
 protected:
     void SetUp() override {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring path(self);
-        path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"..\\..\\app\\torvane.exe";
-        m_module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        m_module = LoadLibraryExW(ProgramPath(TORVANE_PATH).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(m_module, nullptr);
     }
     void TearDown() override { FreeLibrary(m_module); }
@@ -107,21 +122,109 @@ TEST_F(ProgramResources, ArtForOtherScalesDecodesAtItsScale) {
     EXPECT_EQ(StdPicture::FromPngResource(m_module, IDB_CAPTION)->Handle(), nullptr);
 }
 
-TEST_F(ProgramResources, IconHasThreeTrueColourSizes) {
-    HRSRC found = FindResourceW(m_module, MAKEINTRESOURCEW(IDI_TORVANE), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+namespace {
+
+// Every size the shell asks for, 32 bits with alpha, in both programs that
+// show the icon.
+void ExpectTheIcon(const wchar_t* relativePath) {
+    HMODULE module = LoadLibraryExW(ProgramPath(relativePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDI_TORVANE), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(found, nullptr);
-    const auto* group = static_cast<const IconGroup*>(LockResource(LoadResource(m_module, found)));
+    const auto* group = static_cast<const IconGroup*>(LockResource(LoadResource(module, found)));
     ASSERT_NE(group, nullptr);
-    ASSERT_EQ(group->count, 3);
-    int sizes = 0;
+    std::vector<int> sizes;
     for (int i = 0; i < group->count; ++i) {
         const IconGroupEntry& e = group->entries[i];
         EXPECT_EQ(e.width, e.height);
-        EXPECT_EQ(e.bitCount, 24);
-        sizes |= e.width == 16 ? 1 : e.width == 24 ? 2 : e.width == 34 ? 4 : 8;
+        EXPECT_EQ(e.bitCount, 32);
+        sizes.push_back(e.width ? e.width : 256);
     }
-    EXPECT_EQ(sizes, 7);
-    HICON icon = static_cast<HICON>(LoadImageW(m_module, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON, 34, 34, 0));
-    EXPECT_NE(icon, nullptr);
-    DestroyIcon(icon);
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+    // Each loads at its own size, the PNG-compressed ones from 32 px on too.
+    for (int size : sizes) {
+        HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON, size, size, 0));
+        EXPECT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        BITMAP colour{};
+        if (icon && GetIconInfo(icon, &info)) {
+            GetObjectW(info.hbmColor, sizeof colour, &colour);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        EXPECT_EQ(colour.bmWidth, size);
+        DestroyIcon(icon);
+    }
+    FreeLibrary(module);
+}
+
+// A string of the version information, in its first translation.
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
+    struct Translation {
+        WORD language, codePage;
+    }* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                        &length) ||
+        length < sizeof *translation)
+        return L"(no translation)";
+    wchar_t key[80];
+    swprintf(key, 80, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, name);
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(info.data(), key, reinterpret_cast<void**>(&value), &length) || !value) return L"(none)";
+    return value;
+}
+
+}  // namespace
+
+TEST(ShippedIcon, HasEveryShellSizeWithAlpha) {
+    ExpectTheIcon(TORVANE_PATH);
+    ExpectTheIcon(TORVANE_LINK_PATH);
+}
+
+TEST(ProgramIdentity, EachProgramHasItsOwnManifestAndVersion) {
+    for (const Program& program : kPrograms) {
+        SCOPED_TRACE(testing::Message() << "program " << program.fileName);
+        const std::wstring path = ProgramPath(program.relativePath);
+
+        // The loader accepts the manifest as the program's activation context.
+        ACTCTXW context{};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.lpSource = path.c_str();
+        context.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE activation = CreateActCtxW(&context);
+        EXPECT_NE(activation, INVALID_HANDLE_VALUE) << GetLastError();
+        if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
+
+        // It asks for common controls 6 and names Windows 7, 8, 8.1 and 10/11.
+        HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr);
+        HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+        ASSERT_NE(found, nullptr);
+        const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                                   SizeofResource(module, found));
+        FreeLibrary(module);
+        for (const char* wanted : {"\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                                   "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                   "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+            EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
+
+        // The version information is the program's own, at the project's version.
+        DWORD ignored = 0;
+        std::vector<BYTE> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        ASSERT_FALSE(info.empty());
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(TORVANE_VERSION_MINOR, TORVANE_VERSION_MAJOR)));
+        EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+        EXPECT_EQ(VersionString(info, L"OriginalFilename"), program.fileName);
+        EXPECT_EQ(VersionString(info, L"ProductName"), L"Torvane");
+        EXPECT_EQ(VersionString(info, L"ProductVersion"), TORVANE_VERSION);
+        EXPECT_EQ(VersionString(info, L"FileVersion"), TORVANE_VERSION);
+        EXPECT_NE(VersionString(info, L"LegalCopyright").find(L"the Torvane developers"), std::wstring::npos);
+        EXPECT_EQ(VersionString(info, L"FileDescription").rfind(L"Torvane", 0), 0u);
+    }
 }
