@@ -255,10 +255,14 @@ TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
     const int W = frame.right - frame.left;
 
     // The main window has minimize and close; minimize sits in the slot next to close.
-    // A caption button is drawn pressed while the button is held.
+    // A caption button lights up under the pointer and is drawn pressed while
+    // the button is held: the press is released only once it shows.
     const auto press = [&](POINT at) {
         const std::vector<COLORREF> normal = ScreenPixels(at);
-        PressAndRelease(at, [&] { return ScreenPixels(at) != normal; });
+        MoveTo(at);
+        ASSERT_TRUE(WaitUntil([&] { return ScreenPixels(at) != normal; }, kDeadlineMs)) << "no hover look";
+        const std::vector<COLORREF> lit = ScreenPixels(at);
+        PressAndRelease(at, [&] { return ScreenPixels(at) != lit; });
     };
     press({frame.left + W - 35, frame.top + 15});
     EXPECT_TRUE(WaitUntil([this] { return IsIconic(m_window); }, kDeadlineMs));
