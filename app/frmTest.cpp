@@ -8,6 +8,7 @@
 #include "Acknowledgement.h"
 #include "caption/ShippedSkin.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/WindowPlacement.h"
 #include "resources/resource.h"
 
 namespace {
@@ -80,15 +81,10 @@ bool frmTest::Show(int showCommand) {
 
     // Until the window exists its DPI is the system's.
     const int dpi = Dpi::OfWindow(nullptr);
-    RECT frame{0, 0, Dpi::Scale(kClientWidth, dpi), Dpi::Scale(kClientHeight, dpi)};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
-    if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, x, y, width, height, nullptr, nullptr, m_instance,
-                         this))
+    const RECT frame = WindowPlacement::CentredOnWorkArea(Dpi::Scale(kClientWidth, dpi),
+                                                          Dpi::Scale(kClientHeight, dpi), kWindowStyle);
+    if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, frame.left, frame.top, frame.right - frame.left,
+                         frame.bottom - frame.top, nullptr, nullptr, m_instance, this))
         return false;
     m_dpi = Dpi::OfWindow(m_hwnd);
     m_runner.Bind(m_hwnd, kCommandStepDone);

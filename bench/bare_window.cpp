@@ -2,9 +2,8 @@
 // colour, with nothing else: startup_bench's yardstick for start-up time.
 #include <windows.h>
 
-#include <algorithm>
-
 #include "caption/ShippedSkin.h"
+#include "plumbing/WindowPlacement.h"
 
 namespace {
 
@@ -32,15 +31,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     wc.lpszClassName = L"Torvane.BareWindow";
     RegisterClassExW(&wc);
 
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
-    const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Bare window", kStyle, x, y, width, height, nullptr,
-                                      nullptr, instance, nullptr);
+    const RECT frame = WindowPlacement::CentredOnWorkArea(kClientWidth, kClientHeight, kStyle);
+    const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Bare window", kStyle, frame.left, frame.top,
+                                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                                      nullptr);
     if (!hwnd) return 1;
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);

@@ -8,7 +8,7 @@ endif()
 # Start-up time of torvane.exe against a bare window, judged from the screen.
 if(WIN32)
   add_executable(bare_window WIN32 bare_window.cpp)
-  target_link_libraries(bare_window PRIVATE torvane_caption)  # for the skin's back colour only
+  target_link_libraries(bare_window PRIVATE torvane_caption)  # the skin's back colour, the window placement
   torvane_warnings(bare_window)
   add_executable(startup_bench startup_bench.cpp)
   target_link_libraries(startup_bench PRIVATE gdi32 user32 psapi)
