@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "mDeclares.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/MSubclass.h"
 #include "plumbing/ObjectFromPtr.h"
 #include "plumbing/UniqueHandle.h"
@@ -307,7 +308,10 @@ int cNCCalcSize::ComputeHitTest(POINT screen) const {
     GetWindowRect(m_hWnd, &window);
     const int x = screen.x - window.left, y = screen.y - window.top;
     const int W = window.right - window.left, H = window.bottom - window.top;
-    const int cyCaption = GetSystemMetrics(SM_CYCAPTION);
+    // The system's caption height is for the system's DPI; a per-monitor
+    // aware window may be on a monitor of another.
+    static const int systemDpi = Dpi::OfWindow(nullptr);
+    const int cyCaption = MulDiv(GetSystemMetrics(SM_CYCAPTION), Dpi::OfWindow(m_hWnd), systemDpi);
 
     int e = HTCLIENT;
     if (x >= 0 && y >= 0 && x < W && y < H) {
