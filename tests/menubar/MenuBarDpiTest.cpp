@@ -9,19 +9,10 @@
 
 #include "MenuWindow.h"
 #include "plumbing/Dpi.h"
+#include "tests/support/TestWindow.h"
 #include "tests/support/WaitFor.h"
 
 namespace {
-
-// The caption band's pixels (window coordinates, rows above the client area).
-std::vector<COLORREF> CaptionPixels(HWND hwnd, const RECT& band) {
-    std::vector<COLORREF> pixels;
-    HDC dc = GetWindowDC(hwnd);
-    for (int y = band.top; y < band.bottom; ++y)
-        for (int x = band.left; x < band.right; ++x) pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(hwnd, dc);
-    return pixels;
-}
 
 // The smallest rectangle holding every pixel that differs between a and b.
 RECT Changed(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b, const RECT& band) {
@@ -61,9 +52,9 @@ TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
         // item is hot: the pointer rests on the client area.
         MoveAnew(w.Screen(band.right / 2, band.bottom + 40));
         ASSERT_TRUE(WaitUntil([&] { return bar.HotItem() == 0; }));
-        const std::vector<COLORREF> plain = CaptionPixels(w.hwnd(), band);
+        const std::vector<COLORREF> plain = WindowPixels(w.hwnd(), band);
         bar.HotItem(k);
-        const RECT drawn = Changed(plain, CaptionPixels(w.hwnd(), band), band);
+        const RECT drawn = Changed(plain, WindowPixels(w.hwnd(), band), band);
         bar.HotItem(0);
         const RECT hit = w.ItemRect(k);
         EXPECT_TRUE(EqualRect(&drawn, &hit)) << "drawn " << drawn.left << "," << drawn.top << " " << drawn.right

@@ -52,16 +52,6 @@ RECT MiddleButton(int windowWidth) {
     return B;
 }
 
-// Pixels of a rectangle of the window.
-std::vector<COLORREF> Pixels(HWND hwnd, const RECT& r) {
-    std::vector<COLORREF> pixels;
-    HDC dc = GetWindowDC(hwnd);
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(hwnd, dc);
-    return pixels;
-}
-
 // The same control drawn by the system into a bitmap of the rectangle's size.
 std::vector<COLORREF> Reference(const RECT& r, UINT state) {
     HDC screen = GetDC(nullptr);
@@ -90,7 +80,7 @@ TEST(DefaultNCPaint, ActiveAndInactiveDifferOnlyInSystemColours) {
     const RECT close = [&] { RECT r = MiddleButton(W); OffsetRect(&r, cyCap - 1, 0); return r; }();
     const COLORREF activeBorder = f.Pixel(border.x, border.y), activeCaption = f.Pixel(caption.x, caption.y);
     const COLORREF activeEdge = f.Pixel(edge.x, edge.y);
-    const auto activeClose = Pixels(f.window.hwnd(), close);
+    const auto activeClose = WindowPixels(f.window.hwnd(), close);
     EXPECT_EQ(activeBorder, GetSysColor(COLOR_ACTIVEBORDER));
     EXPECT_EQ(activeCaption, GetSysColor(COLOR_ACTIVECAPTION));
 
@@ -99,17 +89,17 @@ TEST(DefaultNCPaint, ActiveAndInactiveDifferOnlyInSystemColours) {
     EXPECT_EQ(f.Pixel(border.x, border.y), GetSysColor(COLOR_INACTIVEBORDER));
     EXPECT_EQ(f.Pixel(caption.x, caption.y), GetSysColor(COLOR_INACTIVECAPTION));
     EXPECT_EQ(f.Pixel(edge.x, edge.y), activeEdge);
-    EXPECT_EQ(Pixels(f.window.hwnd(), close), activeClose);
+    EXPECT_EQ(WindowPixels(f.window.hwnd(), close), activeClose);
 }
 
 TEST(DefaultNCPaint, MaximizedWindowShowsTheRestoreGlyph) {
     Unskinned f;
     const RECT normal = MiddleButton(f.Width());
-    EXPECT_EQ(Pixels(f.window.hwnd(), normal), Reference(normal, DFCS_CAPTIONMAX));
+    EXPECT_EQ(WindowPixels(f.window.hwnd(), normal), Reference(normal, DFCS_CAPTIONMAX));
     ShowWindow(f.window.hwnd(), SW_MAXIMIZE);
     ASSERT_TRUE(WaitUntil([&] { return IsZoomed(f.window.hwnd()) && Unskinned::Painted(); }));
     const RECT maximized = MiddleButton(f.Width());
-    EXPECT_EQ(Pixels(f.window.hwnd(), maximized), Reference(maximized, DFCS_CAPTIONRESTORE));
+    EXPECT_EQ(WindowPixels(f.window.hwnd(), maximized), Reference(maximized, DFCS_CAPTIONRESTORE));
 }
 
 TEST(DefaultNCPaint, WindowWiderThanTheScreenKeepsItsBorders) {

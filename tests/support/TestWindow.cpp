@@ -57,3 +57,12 @@ COLORREF WindowPixel(HWND hwnd, int x, int y) {
     ReleaseDC(hwnd, dc);
     return color;
 }
+
+std::vector<COLORREF> WindowPixels(HWND hwnd, const RECT& r) {
+    std::vector<COLORREF> pixels;
+    HDC dc = GetWindowDC(hwnd);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(hwnd, dc);
+    return pixels;
+}

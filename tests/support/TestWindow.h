@@ -39,3 +39,5 @@ private:
 
 // A pixel of the whole window (window coordinates).
 COLORREF WindowPixel(HWND hwnd, int x, int y);
+// The pixels of a rectangle of the whole window (window coordinates), row by row.
+std::vector<COLORREF> WindowPixels(HWND hwnd, const RECT& r);
