@@ -355,7 +355,7 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
         lf.lfWeight = FW_NORMAL;
         const UniqueFont menuFont(CreateFontIndirectA(&lf));
         m_cMenu->hMenu(m_cNCS->hMenu());
-        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, capH / 2, xR - lActiveLeftEnd, capH / 2, 2 - capH / 2);
+        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, capH / 2, xR - lActiveLeftEnd, capH / 2, S(2) - capH / 2);
     }
 
     // 9. The whole caption strip in one copy.

@@ -147,7 +147,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
 
     const int n = GetMenuItemCount(m_hMenu);
     if (n <= 0) return;
-    BitBlt(mem, 0, 0, lWidth, lHeight, lhDC, lLeft, lTop + 2, SRCCOPY);
+    BitBlt(mem, 0, 0, lWidth, lHeight, lhDC, lLeft, lTop + Px(2), SRCCOPY);
     SetBkMode(mem, TRANSPARENT);
     int x = Px(kFirstItemX);
     for (int p = 0; p < n; ++p) {
@@ -183,7 +183,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
         m_hSubMenu.push_back(GetSubMenu(m_hMenu, p));
         x += (T.right - T.left + 1) + Px(10);
     }
-    BitBlt(lhDC, lLeft, lTop + 2, lWidth, lHeight, mem, 0, 0, SRCCOPY);
+    BitBlt(lhDC, lLeft, lTop + Px(2), lWidth, lHeight, mem, 0, 0, SRCCOPY);
 }
 
 int cMenuBar::ItemUnderCursor() const {

@@ -51,8 +51,8 @@ public:
     // From the window's outer top edge to the top of its client area.
     void CaptionHeight(std::int32_t lHeight) noexcept { m_lCaptionHeight = lHeight; }
     std::int32_t CaptionHeight() const noexcept { return m_lCaptionHeight; }
-    // Draws the bar into the lWidth x lHeight strip at (lLeft, lTop + 2) of
-    // lhDC and records where each item went; lYoffset turns the strip's rows
+    // Draws the bar into the lWidth x lHeight strip at (lLeft, lTop) of lhDC,
+    // moved down by 2 pixels at 96 DPI (scaled at others), and records where each item went; lYoffset turns the strip's rows
     // into caption rows. Draws nothing while there is no menu.
     void Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int lHeight, int lYoffset);
 
