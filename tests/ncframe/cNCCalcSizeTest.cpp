@@ -322,17 +322,12 @@ TEST_F(FrameTest, EscDuringCaptionDragPutsTheWindowBack) {
         nullptr, 0,
         [](void* p) -> DWORD {
             auto& d = *static_cast<Drag*>(p);
-            auto waitFor = [](auto condition) {
-                for (const DWORD t0 = GetTickCount(); GetTickCount() - t0 < 5000; Sleep(5))
-                    if (condition()) return true;
-                return false;
-            };
-            // The pointer keeps moving until the loop, once it runs, has moved the window.
+            // The pointer keeps moving until the loop, once it runs, has moved
+            // the window (a step each time WaitUntil looks again).
             int step = 0;
-            d.moved = waitFor([&] {
+            d.moved = WaitUntil([&] {
                 ++step;
                 SyntheticInput::Move({d.start.x + step % 40, d.start.y + step % 30});
-                Sleep(5);
                 RECT r{};
                 GetWindowRect(d.hwnd, &r);
                 return r.left != d.before.left || r.top != d.before.top;
@@ -342,7 +337,7 @@ TEST_F(FrameTest, EscDuringCaptionDragPutsTheWindowBack) {
             d.ended = WaitForSingleObject(d.loopEnded, 5000) == WAIT_OBJECT_0;
             const POINT further{d.start.x + 80, d.start.y + 60};
             SyntheticInput::Move(further);
-            waitFor([&] {
+            WaitUntil([&] {
                 POINT at{};
                 GetCursorPos(&at);
                 return at.x == further.x && at.y == further.y;
