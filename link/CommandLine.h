@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "InputDecoder.h"
 #include "LinkCodec.h"
 #include "LinkConverter.h"
 
@@ -16,6 +17,15 @@ struct Options {
     bool json = false;
     bool verbose = false;
     std::vector<std::string> inputs;  // links or addresses; none: read standard input
+    // Files to read ("-": standard input), each after the first `after`
+    // of `inputs`, as they were given.
+    struct File {
+        size_t after;
+        std::string name;
+    };
+    std::vector<File> files;
+    InputDecoder::Charset inputCharset = InputDecoder::Charset::Auto;
+    bool gbkOutput = false;  // redirected standard output in GBK
 };
 
 enum class Action { Convert, Help, Version, Error };
@@ -27,10 +37,9 @@ struct Parsed {
 };
 
 // `args` without the program name. Options and inputs may be mixed; "--"
-// ends the options.
+// ends the options; "-" is standard input, as with -i.
 Parsed Parse(const std::vector<std::string>& args);
 
-std::string_view HelpText();
 std::string VersionText();
 
 }  // namespace CommandLine

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Standard input, output and error as the converter uses them: bytes in
@@ -21,4 +22,14 @@ public:
     // Writes all of `bytes`; false when they could not be written.
     virtual bool Write(std::string_view bytes) = 0;
     virtual void WriteError(std::string_view bytes) = 0;
+
+    // Whether standard input and output are a console (a terminal), where
+    // text is typed and shown rather than stored as bytes.
+    virtual bool InputIsConsole() const { return false; }
+    virtual bool OutputIsConsole() const { return false; }
+    // Appends the UTF-8 form of text in the system's ANSI code page; false
+    // when `bytes` are not valid there. GBK unless the system says otherwise.
+    virtual bool AnsiToUtf8(std::string_view bytes, std::string& utf8);
+    // The bytes of the file named `name` (UTF-8); false when it cannot be read.
+    virtual bool ReadFile(const std::string& name, std::string& bytes);
 };

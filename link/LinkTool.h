@@ -6,24 +6,34 @@
 
 #include "CommandLine.h"
 #include "IStreams.h"
+#include "InputDecoder.h"
 #include "LineBatch.h"
+#include "Messages.h"
 
-// The torvane-link program: options, the inputs from arguments or standard
-// input, result lines, per-line errors and the exit status.
+// The torvane-link program: options, the inputs from arguments, files or
+// standard input, result lines, per-line errors in the user's language and
+// the exit status.
 class LinkTool {
 public:
     enum ExitStatus { kAllConverted = 0, kSomeFailed = 1, kBadOptions = 2 };
 
-    // Runs the program with `args` (without the program name).
-    static int Main(const std::vector<std::string>& args, IStreams& streams);
+    // Runs the program with `args` (without the program name), speaking
+    // `language` on standard error.
+    static int Main(const std::vector<std::string>& args, IStreams& streams,
+                    Messages::Language language = Messages::Language::English);
 
 private:
-    LinkTool(const CommandLine::Options& options, IStreams& streams);
+    LinkTool(const CommandLine::Options& options, IStreams& streams, Messages::Language language);
 
     int Run();
-    void ReadLines();
+    bool ReadLines();
+    bool ReadFile(const std::string& name);
+    bool AddText(std::string_view text, const InputDecoder& decoder);
+    void AddRead(std::string_view line, const InputDecoder& decoder);
     void Add(std::string_view input);
     bool Collect();
+    bool WriteOut();
+    void Report(std::string_view message);
 
     const CommandLine::Options& m_options;
     IStreams& m_streams;
@@ -32,6 +42,9 @@ private:
     bool m_anyFailed = false;
     bool m_writeFailed = false;
     bool m_readFailed = false;
+    bool m_lossyOutput = false;  // characters GBK output could not hold
+    const Messages::Language m_language;
+    std::string m_line8;  // a line read in the ANSI code page, as UTF-8
     std::string m_out;
     std::string m_err;
 };

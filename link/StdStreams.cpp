@@ -1,5 +1,6 @@
 #include "StdStreams.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #ifdef _WIN32
@@ -67,7 +68,7 @@ size_t StdStreams::Read(char* buffer, size_t size) {
         const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         if (input == nullptr || input == INVALID_HANDLE_VALUE) return kReadFailed;
         // The end of a pipe reads as ERROR_BROKEN_PIPE: the end of input.
-        if (!ReadFile(input, buffer, want, &got, nullptr)) return GetLastError() == ERROR_BROKEN_PIPE ? 0 : kReadFailed;
+        if (!::ReadFile(input, buffer, want, &got, nullptr)) return GetLastError() == ERROR_BROKEN_PIPE ? 0 : kReadFailed;
         return got;
     }
     // A console hands over typed lines in UTF-16; Ctrl+Z at the start of a
@@ -88,6 +89,54 @@ size_t StdStreams::Read(char* buffer, size_t size) {
 }
 
 bool StdStreams::Write(std::string_view bytes) { return WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
+
+bool StdStreams::InputIsConsole() const { return m_consoleInput; }
+
+bool StdStreams::OutputIsConsole() const { return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+bool StdStreams::AnsiToUtf8(std::string_view bytes, std::string& utf8) {
+    if (bytes.empty()) return true;
+    if (bytes.size() > 1u << 30) return false;
+    const auto size = static_cast<int>(bytes.size());
+    // MB_ERR_INVALID_CHARS: bytes that are not text in the code page fail
+    // rather than turning into U+FFFD.
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    if (length <= 0) return false;
+    std::u16string units(static_cast<size_t>(length), u'\0');
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, reinterpret_cast<wchar_t*>(units.data()),
+                            length) != length)
+        return false;
+    utf8 += Utf8::FromUtf16(units);
+    return true;
+}
+
+bool StdStreams::ReadFile(const std::string& name, std::string& bytes) {
+    // The name is opened through its UTF-16 form, so Chinese file names work
+    // whatever the code page.
+    const std::u16string wide = Utf8::ToUtf16(name);
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bytes.clear();
+    bool ok = true;
+    char buffer[1 << 16];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+Messages::Language StdStreams::UserLanguage() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE ? Messages::Language::Chinese
+                                                                      : Messages::Language::English;
+}
 
 void StdStreams::WriteError(std::string_view bytes) { WriteAll(GetStdHandle(STD_ERROR_HANDLE), bytes); }
 
@@ -154,6 +203,26 @@ size_t StdStreams::Read(char* buffer, size_t size) {
 }
 
 bool StdStreams::Write(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
+
+bool StdStreams::InputIsConsole() const { return isatty(STDIN_FILENO) == 1; }
+
+bool StdStreams::OutputIsConsole() const { return isatty(STDOUT_FILENO) == 1; }
+
+Messages::Language StdStreams::UserLanguage() {
+    const auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string_view(value ? value : "");
+    };
+    std::string_view locale = variable("LC_ALL");
+    if (locale.empty()) locale = variable("LC_MESSAGES");
+    if (locale.empty()) locale = variable("LANG");
+    // The C locale speaks English whatever LANGUAGE says; otherwise
+    // LANGUAGE's first choice comes first.
+    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.substr(0, 2) == "C.") return Messages::Language::English;
+    const std::string_view languages = variable("LANGUAGE");
+    if (!languages.empty()) locale = languages.substr(0, languages.find(':'));
+    return Messages::OfLocale(locale);
+}
 
 void StdStreams::WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }
 

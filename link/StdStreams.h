@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "IStreams.h"
+#include "Messages.h"
 
 // The process's real standard streams, as UTF-8 bytes on every platform.
 // On Windows, pipes and files carry the bytes unchanged (no text-mode line
@@ -21,6 +22,17 @@ public:
     std::optional<std::string_view> MapInput() override;
     bool Write(std::string_view bytes) override;
     void WriteError(std::string_view bytes) override;
+    bool InputIsConsole() const override;
+    bool OutputIsConsole() const override;
+#ifdef _WIN32
+    bool AnsiToUtf8(std::string_view bytes, std::string& utf8) override;
+    bool ReadFile(const std::string& name, std::string& bytes) override;
+#endif
+
+    // The user's language: on Windows the user's interface language; on
+    // Linux the one LANGUAGE, LC_ALL, LC_MESSAGES or LANG names, as gettext
+    // chooses it.
+    static Messages::Language UserLanguage();
 
     // The command line's arguments after the program name, as UTF-8 (on
     // Windows from the UTF-16 command line, not the ANSI argv).

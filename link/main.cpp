@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
     StdStreams streams;
     try {
-        return LinkTool::Main(StdStreams::Arguments(argc, argv), streams);
+        return LinkTool::Main(StdStreams::Arguments(argc, argv), streams, StdStreams::UserLanguage());
     } catch (const std::exception& e) {
         // Out of memory.
         streams.WriteError(std::string("torvane-link: ") + e.what() + "\n");
