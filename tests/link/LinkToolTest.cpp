@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "link/Gbk.h"
 #include "link/LinkTool.h"
+#include "link/Utf8.h"
 
 namespace {
 
@@ -26,10 +29,20 @@ public:
         return !failWrites;
     }
     void WriteError(std::string_view bytes) override { err.append(bytes); }
+    bool InputIsConsole() const override { return console; }
+    bool OutputIsConsole() const override { return console; }
+    bool ReadFile(const std::string& name, std::string& bytes) override {
+        const auto file = files.find(name);
+        if (file == files.end()) return false;
+        bytes = file->second;
+        return true;
+    }
 
     std::string out, err;
+    std::map<std::string, std::string> files;
     bool failWrites = false;
     bool failRead = false;
+    bool console = false;
 
 private:
     std::string m_input;
@@ -42,10 +55,31 @@ struct ToolRun {
     std::string out, err;
 };
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "", size_t chunk = 1 << 20) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "", size_t chunk = 1 << 20,
+               Messages::Language language = Messages::Language::English) {
     FakeStreams streams(input, chunk);
-    const int status = LinkTool::Main(args, streams);
+    const int status = LinkTool::Main(args, streams, language);
     return {status, streams.out, streams.err};
+}
+
+ToolRun RunChinese(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunTool(args, input, 1 << 20, Messages::Language::Chinese);
+}
+
+std::string InGbk(std::string_view utf8) {
+    std::string gbk;
+    char32_t unmappable = 0;
+    Gbk::FromUtf8(utf8, gbk, unmappable);
+    return gbk;
+}
+
+std::string InUtf16(std::string_view utf8, bool little) {
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : Utf8::ToUtf16(utf8)) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += little ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
 }
 
 const std::string kLink = "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==";
@@ -230,4 +264,92 @@ TEST(LinkTool, HandlesLargeBatches) {
     for (int i = 0; i < 20000; ++i) expected += kChinese + "\n";
     expected += longAddress + "\n";
     EXPECT_TRUE(run.out == expected);
+}
+
+TEST(LinkTool, ReadsTextAsWindowsToolsSaveIt) {
+    const std::string addresses = kChinese + "\r\n" + kLink + "\r\nhttp://x/한😀\r\n";
+    const std::string expected = kChinese + "\n" + kAddress + "\nhttp://x/한😀\n";
+    const std::string gbk = InGbk(kChinese) + "\r\n" + kLink + "\r\n";
+    const std::map<std::string, std::pair<std::string, std::string>> texts = {
+        {"utf-8 with BOM", {"\xEF\xBB\xBF" + addresses, expected}},
+        {"utf-16le", {InUtf16(addresses, true), expected}},
+        {"utf-16be", {InUtf16(addresses, false), expected}},
+        {"gbk", {gbk, kChinese + "\n" + kAddress + "\n"}},
+        // Lines in UTF-8 and lines in GBK, as lists pasted together get.
+        {"mixed", {kGbkLink + "\n" + gbk + "http://x/한\n", kChinese + "\n" + kChinese + "\n" + kAddress + "\nhttp://x/한\n"}},
+    };
+    for (const auto& [name, text] : texts) {
+        // Standard input in pieces that split marks, units and surrogate pairs.
+        for (const size_t chunk : {size_t{1}, size_t{3}, size_t{1} << 20}) {
+            const ToolRun run = RunTool({}, text.first, chunk);
+            EXPECT_EQ(run.out, text.second) << name << " " << chunk;
+            EXPECT_EQ(run.err, "") << name;
+        }
+        // The same text as a file, between arguments, and through "-".
+        FakeStreams streams(text.first);
+        streams.files["list.txt"] = text.first;
+        EXPECT_EQ(LinkTool::Main({kLink, "-i", "list.txt", "ftp://x/", "-"}, streams), 0) << name;
+        EXPECT_EQ(streams.out, kAddress + "\n" + text.second + "ftp://x/\n" + text.second) << name;
+    }
+
+    // Forced sets: GBK even where bytes pass for UTF-8, UTF-16 without a mark,
+    // UTF-8 refusing GBK; a text cut inside a UTF-16 unit ends in U+FFFD.
+    EXPECT_EQ(RunTool({"--input-charset", "gbk"}, "http://x/\xC3\xA9\n").out, "http://x/茅\n");
+    EXPECT_EQ(RunTool({"--input-charset=utf-16"}, InUtf16(kChinese, true).substr(2)).out, kChinese + "\n");
+    EXPECT_EQ(RunTool({"--input-charset", "utf-8"}, gbk).err, "line 1: address is not valid UTF-8\n");
+    EXPECT_EQ(RunTool({}, InUtf16("http://x/", true) + "y").out, "http://x/\xEF\xBF\xBD\n");
+
+    // A file that cannot be read fails after the lines before it.
+    const ToolRun missing = RunTool({kLink, "--input", "missing.txt", "ftp://x/"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, kAddress + "\nftp://x/\n");
+    EXPECT_EQ(missing.err, "torvane-link: cannot read 'missing.txt'\n");
+}
+
+TEST(LinkTool, WritesGbkWhenAsked) {
+    const ToolRun run = RunTool({"--output-charset", "gbk", kGbkLink, kLink});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, InGbk(kChinese) + "\n" + kAddress + "\n");
+    // A character GBK has no code for is written as "?", and said so.
+    const ToolRun lossy = RunTool({"--output-charset=GBK", "http://x/한"});
+    EXPECT_EQ(lossy.status, 1);
+    EXPECT_EQ(lossy.out, "http://x/?\n");
+    EXPECT_NE(lossy.err.find("written as \"?\""), std::string::npos);
+    // A console is given the text itself.
+    FakeStreams console("");
+    console.console = true;
+    EXPECT_EQ(LinkTool::Main({"--output-charset", "gbk", kGbkLink}, console), 0);
+    EXPECT_EQ(console.out, kChinese + "\n");
+    EXPECT_EQ(RunTool({"--output-charset", "auto"}).status, 2);
+}
+
+TEST(LinkTool, SpeaksChineseToChineseUsers) {
+    EXPECT_EQ(RunChinese({"--help"}).out.rfind("用法：torvane-link [选项]... [链接或地址]...\n", 0), 0u);
+    // Both help texts name every option.
+    for (const auto language : {Messages::Language::English, Messages::Language::Chinese}) {
+        const std::string help = RunTool({"-h"}, "", 1, language).out;
+        for (const char* option : {"--to", "--charset", "--input ", "--input-charset", "--output-charset", "--json",
+                                   "--verbose", "--version", "chcp 65001", "Get-Content"})
+            EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+
+    const ToolRun run = RunChinese({"-v", kLink, "thunder://QUFxcWRsOi8vKlpa", "x"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "第 1 行：thunder，1 层，字符集 ascii\n"
+              "第 2 行：第 2 层（qqdl）：不是有效的 Base64\n"
+              "第 3 行：不是链接或地址\n");
+    // JSON stays in English, for scripts.
+    EXPECT_NE(RunChinese({"-j", "x"}).out.find("\"error\":\"not a link or address\""), std::string::npos);
+    EXPECT_EQ(RunChinese({"--to", "ed2k"}).err,
+              "torvane-link：--to 的方案未知：“ed2k”（thunder, flashget, qqdl, fs2you, all）\n"
+              "请用“torvane-link --help”查看更多信息。\n");
+    EXPECT_EQ(RunChinese({"-i", "没有.txt"}).err, "torvane-link：无法读取“没有.txt”\n");
+
+    // Started from a console with nothing to do, it says what it waits for.
+    FakeStreams console(kLink + "\n");
+    console.console = true;
+    EXPECT_EQ(LinkTool::Main({}, console, Messages::Language::Chinese), 0);
+    EXPECT_EQ(console.err.rfind("torvane-link：请粘贴链接或地址，每行一个；", 0), 0u);
+    EXPECT_EQ(console.out, kAddress + "\n");
 }
