@@ -22,19 +22,30 @@ endforeach()
 string(JOIN "." TORVANE_VERSION_QUAD ${quad})
 string(JOIN ", " TORVANE_VERSION_COMMAS ${quad})
 
-# Gives a program its own version information and manifest, both written from
-# one template each (resources/program.rc.in, resources/program.manifest.in),
-# and, with ICON, the application icon. The program is linked without a time
-# stamp, so that the same source gives the same bytes.
-#   torvane_program_resources(TARGET "what it is" [ICON])
-function(torvane_program_resources target description)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "ICON" "" "")
+# Gives a program its own version information, in English and Chinese, and
+# manifest, both written from one template each (resources/program.rc.in,
+# resources/program.manifest.in), and, with ICON, the application icon. A
+# CONSOLE program's manifest leaves out what only windows use (common
+# controls 6, DPI awareness). The program is linked without a time stamp, so
+# that the same source gives the same bytes.
+#   torvane_program_resources(TARGET "what it is" "它是什么" [ICON] [CONSOLE])
+function(torvane_program_resources target description description_zh)
+  cmake_parse_arguments(PARSE_ARGV 3 arg "ICON;CONSOLE" "" "")
   set(TORVANE_TARGET ${target})
   set(TORVANE_DESCRIPTION "${description}")
+  set(TORVANE_DESCRIPTION_ZH "${description_zh}")
   set(TORVANE_FILE_NAME ${target}${CMAKE_EXECUTABLE_SUFFIX})
   set(dir ${CMAKE_BINARY_DIR}/resources/${target})
   set(TORVANE_MANIFEST ${dir}/${TORVANE_FILE_NAME}.manifest)
-  configure_file(${PROJECT_SOURCE_DIR}/resources/program.manifest.in ${TORVANE_MANIFEST} @ONLY)
+  set(template ${PROJECT_SOURCE_DIR}/resources/program.manifest.in)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${template})
+  file(READ ${template} manifest)
+  if(arg_CONSOLE)
+    string(REGEX REPLACE "  <!-- windows: begin -->.*<!-- windows: end -->\n" "" manifest "${manifest}")
+  else()
+    string(REGEX REPLACE "  <!-- windows: (begin|end) -->\n" "" manifest "${manifest}")
+  endif()
+  file(CONFIGURE OUTPUT ${TORVANE_MANIFEST} CONTENT "${manifest}" @ONLY)
   set(depends ${TORVANE_MANIFEST})
   set(TORVANE_ICON_LINE "")
   if(arg_ICON)
@@ -47,11 +58,12 @@ function(torvane_program_resources target description)
   target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
 endfunction()
 
-torvane_program_resources(torvane "Torvane: download addresses to links and back")
+torvane_program_resources(torvane "Torvane: download addresses to links and back" "Torvane：下载地址与链接互相转换")
 # The window has no console for libstdc++'s terminate message (see the file).
 target_sources(torvane PRIVATE ${PROJECT_SOURCE_DIR}/app/SilentTerminate.cpp)
-torvane_program_resources(torvane-link "Torvane link converter for the command line" ICON)
-torvane_program_resources(menubar_demo "Torvane menu bar demo")
+torvane_program_resources(torvane-link "Torvane link converter for the command line" "Torvane 命令行链接转换器"
+                          ICON CONSOLE)
+torvane_program_resources(menubar_demo "Torvane menu bar demo" "Torvane 菜单栏演示")
 
 # The zip: both programs stripped, the user's README.txt, the changelog and
 # the licence, side by side at its top. scripts/package makes it reproducible.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,11 @@ std::wstring ProgramPath(const wchar_t* relative) {
 struct Program {
     const wchar_t* relativePath;
     const wchar_t* fileName;
+    bool console;  // no windows: its manifest asks for no controls or DPI awareness
 };
-const Program kPrograms[] = {{TORVANE_PATH, L"torvane.exe"},
-                             {TORVANE_LINK_PATH, L"torvane-link.exe"},
-                             {MENUBAR_DEMO_PATH, L"menubar_demo.exe"}};
+const Program kPrograms[] = {{TORVANE_PATH, L"torvane.exe", false},
+                             {TORVANE_LINK_PATH, L"torvane-link.exe", true},
+                             {MENUBAR_DEMO_PATH, L"menubar_demo.exe", false}};
 
 class ProgramResources : public testing::Test {
 protected:
@@ -158,18 +160,19 @@ void ExpectTheIcon(const wchar_t* relativePath) {
     FreeLibrary(module);
 }
 
-// A string of the version information, in its first translation.
-std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
+// A string of the version information, in its translation number `index`.
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name, UINT index = 0) {
     struct Translation {
         WORD language, codePage;
     }* translation = nullptr;
     UINT length = 0;
     if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                         &length) ||
-        length < sizeof *translation)
+        length < (index + 1) * sizeof *translation)
         return L"(no translation)";
     wchar_t key[80];
-    swprintf(key, 80, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, name);
+    swprintf(key, 80, L"\\StringFileInfo\\%04x%04x\\%ls", translation[index].language, translation[index].codePage,
+             name);
     wchar_t* value = nullptr;
     if (!VerQueryValueW(info.data(), key, reinterpret_cast<void**>(&value), &length) || !value) return L"(none)";
     return value;
@@ -197,7 +200,9 @@ TEST(ProgramIdentity, EachProgramHasItsOwnManifestAndVersion) {
         EXPECT_NE(activation, INVALID_HANDLE_VALUE) << GetLastError();
         if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
 
-        // It asks for common controls 6 and names Windows 7, 8, 8.1 and 10/11.
+        // It names Windows 7, 8, 8.1 and 10/11, runs as the user, and a
+        // program with windows asks for common controls 6 (a console one
+        // does not).
         HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr);
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
@@ -205,10 +210,12 @@ TEST(ProgramIdentity, EachProgramHasItsOwnManifestAndVersion) {
         const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
                                    SizeofResource(module, found));
         FreeLibrary(module);
-        for (const char* wanted : {"\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-                                   "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-                                   "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        for (const char* wanted : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                   "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+                                   "level=\"asInvoker\""})
             EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
+        for (const char* windowsOnly : {"\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "<dpiAware"})
+            EXPECT_EQ(manifest.find(windowsOnly) == std::string::npos, program.console) << windowsOnly;
 
         // The version information is the program's own, at the project's version.
         DWORD ignored = 0;
@@ -226,5 +233,14 @@ TEST(ProgramIdentity, EachProgramHasItsOwnManifestAndVersion) {
         EXPECT_EQ(VersionString(info, L"FileVersion"), TORVANE_VERSION);
         EXPECT_NE(VersionString(info, L"LegalCopyright").find(L"the Torvane developers"), std::wstring::npos);
         EXPECT_EQ(VersionString(info, L"FileDescription").rfind(L"Torvane", 0), 0u);
+        // The same in simplified Chinese (0804), described in Chinese.
+        EXPECT_EQ(VersionString(info, L"ProductVersion", 1), TORVANE_VERSION);
+        EXPECT_EQ(VersionString(info, L"OriginalFilename", 1), program.fileName);
+        const std::wstring chinese = VersionString(info, L"FileDescription", 1);
+        const bool hanzi = std::any_of(chinese.begin(), chinese.end(), [](wchar_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
+        EXPECT_TRUE(chinese.rfind(L"Torvane", 0) == 0 && hanzi) << "FileDescription: " << chinese.size() << " characters";
+        wchar_t* value = nullptr;
+        EXPECT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\CompanyName",
+                                   reinterpret_cast<void**>(&value), &length));
     }
 }
