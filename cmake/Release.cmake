@@ -55,7 +55,9 @@ function(torvane_program_resources target description description_zh)
   configure_file(${PROJECT_SOURCE_DIR}/resources/program.rc.in ${dir}/${target}.rc @ONLY)
   target_sources(${target} PRIVATE ${dir}/${target}.rc)
   set_source_files_properties(${dir}/${target}.rc TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS "${depends}")
-  target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
+  # The link map beside the program names the runtime code linked into it,
+  # which THIRD-PARTY-NOTICES.txt must cover (the release test checks).
+  target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp "-Wl,-Map=$<TARGET_FILE:${target}>.map")
 endfunction()
 
 torvane_program_resources(torvane "Torvane: download addresses to links and back" "Torvane：下载地址与链接互相转换")
@@ -65,11 +67,15 @@ torvane_program_resources(torvane-link "Torvane link converter for the command l
                           ICON CONSOLE)
 torvane_program_resources(menubar_demo "Torvane menu bar demo" "Torvane 菜单栏演示")
 
-# The zip: both programs stripped, the user's README.txt, the changelog and
-# the licence, side by side at its top. scripts/package makes it reproducible.
+# The zip: both programs stripped, the user's README.txt, the changelog, the
+# licence and the notices of the runtime code linked into the programs, side
+# by side at its top. scripts/package makes it reproducible.
 configure_file(${PROJECT_SOURCE_DIR}/docs/README.txt.in ${CMAKE_BINARY_DIR}/dist/README.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/docs/THIRD-PARTY-NOTICES.txt ${CMAKE_BINARY_DIR}/dist/THIRD-PARTY-NOTICES.txt
+               @ONLY NEWLINE_STYLE CRLF)
 install(TARGETS torvane torvane-link RUNTIME DESTINATION .)
-install(FILES ${CMAKE_BINARY_DIR}/dist/README.txt ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+install(FILES ${CMAKE_BINARY_DIR}/dist/README.txt ${CMAKE_BINARY_DIR}/dist/THIRD-PARTY-NOTICES.txt
+              ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
         DESTINATION .)
 set(CPACK_PACKAGE_NAME torvane)
 set(CPACK_PACKAGE_VENDOR "the Torvane developers")
