@@ -15,6 +15,7 @@
 #include <cerrno>
 #endif
 
+#include "ConsolePieces.h"
 #include "Utf8.h"
 
 #ifdef _WIN32
@@ -33,7 +34,9 @@ bool WriteAll(HANDLE handle, std::string_view bytes) {
         size_t left = units.size();
         while (left > 0) {
             DWORD written = 0;
-            const DWORD chunk = left > 16384 ? 16384 : static_cast<DWORD>(left);
+            const auto chunk = static_cast<DWORD>(
+                ConsolePieces::PieceSize(std::u16string_view(reinterpret_cast<const char16_t*>(p), left),
+                                         ConsolePieces::kWriteUnits));
             if (!WriteConsoleW(handle, p, chunk, &written, nullptr) || written == 0) return false;
             p += written;
             left -= written;
@@ -74,13 +77,14 @@ size_t StdStreams::Read(char* buffer, size_t size) {
     // A console hands over typed lines in UTF-16; Ctrl+Z at the start of a
     // line ends the input.
     while (m_pendingInput.empty() && !m_inputEnded) {
-        wchar_t units[4096];
+        wchar_t units[ConsolePieces::kReadUnits];
         DWORD got = 0;
-        if (!ReadConsoleW(input, units, 4096, &got, nullptr) || got == 0 || units[0] == 0x1A) {
+        if (!ReadConsoleW(input, units, ConsolePieces::kReadUnits, &got, nullptr) || got == 0 || units[0] == 0x1A) {
             m_inputEnded = true;
+            m_pendingInput = m_consoleReader.End();
             break;
         }
-        m_pendingInput = Utf8::FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(units), got));
+        m_pendingInput = m_consoleReader.Take(std::u16string_view(reinterpret_cast<const char16_t*>(units), got));
     }
     const size_t n = m_pendingInput.size() < size ? m_pendingInput.size() : size;
     std::memcpy(buffer, m_pendingInput.data(), n);

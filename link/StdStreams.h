@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ConsolePieces.h"
 #include "IStreams.h"
 #include "Messages.h"
 
@@ -43,6 +44,7 @@ private:
     size_t m_mappedSize = 0;
 #ifdef _WIN32
     std::string m_pendingInput;  // console text converted but not yet read
+    ConsolePieces::Reader m_consoleReader;
     bool m_consoleInput = false;
     bool m_inputEnded = false;
 #endif

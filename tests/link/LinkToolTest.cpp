@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/ConsolePieces.h"
 #include "link/Gbk.h"
 #include "link/LinkTool.h"
 #include "link/Utf8.h"
@@ -352,4 +353,31 @@ TEST(LinkTool, SpeaksChineseToChineseUsers) {
     EXPECT_EQ(LinkTool::Main({}, console, Messages::Language::Chinese), 0);
     EXPECT_EQ(console.err.rfind("torvane-link：请粘贴链接或地址，每行一个；", 0), 0u);
     EXPECT_EQ(console.out, kAddress + "\n");
+}
+
+TEST(ConsolePieces, NeverPartASurrogatePair) {
+    // A pair straddling the end of a console write, then of a console read.
+    for (const size_t limit : {ConsolePieces::kWriteUnits, ConsolePieces::kReadUnits}) {
+        const std::string text = std::string(limit - 1, 'a') + "😀b" + std::string(limit, 'c') + "😀";
+        const std::u16string units = Utf8::ToUtf16(text);
+        std::string written;
+        for (std::u16string_view rest = units; !rest.empty();) {
+            const size_t size = ConsolePieces::PieceSize(rest, limit);
+            ASSERT_GT(size, 0u);
+            written += Utf8::FromUtf16(rest.substr(0, size));
+            rest.remove_prefix(size);
+        }
+        EXPECT_TRUE(written == text) << limit;
+        // Reads come as the console hands them over, in full pieces.
+        ConsolePieces::Reader reader;
+        std::string read;
+        for (size_t at = 0; at < units.size(); at += limit)
+            read += reader.Take(std::u16string_view(units).substr(at, limit));
+        read += reader.End();
+        EXPECT_TRUE(read == text) << limit;
+    }
+    // Input that ends inside a pair.
+    ConsolePieces::Reader reader;
+    EXPECT_EQ(reader.Take(u"x\xD83D"), "x");
+    EXPECT_EQ(reader.End(), "\xEF\xBF\xBD");
 }
