@@ -50,7 +50,7 @@ int LinkTool::Main(const std::vector<std::string>& args, IStreams& streams, Mess
     switch (parsed.action) {
         case CommandLine::Action::Help:
         case CommandLine::Action::Version:
-            if (streams.Write(parsed.action == CommandLine::Action::Help ? std::string(Messages::HelpText(language))
+            if (streams.Write(parsed.action == CommandLine::Action::Help ? Messages::HelpText(language)
                                                                          : CommandLine::VersionText()))
                 return kAllConverted;
             streams.WriteError(Messages::Translate("torvane-link: cannot write to standard output", language) + "\n");

@@ -81,11 +81,6 @@ Exit status: 0 if every line converted, 1 if some did not or an input could
 not be read or the output written, 2 for bad options.
 
 Examples:
-  torvane-link thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==
-  torvane-link --to thunder http://example.com/a.zip
-  torvane-link --to all --charset utf-8 < addresses.txt
-  torvane-link -i links.txt --output-charset gbk > addresses.txt
-  torvane-link --json < links.txt > addresses.jsonl
 )help";
 
 constexpr std::string_view kHelpChinese = R"help(用法：torvane-link [选项]... [链接或地址]...
@@ -147,7 +142,10 @@ https://、ftp://、ed2k:// 和 magnet: 地址原样通过。方案名不分大�
 为 1；选项错误为 2。
 
 示例：
-  torvane-link thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==
+)help";
+
+// The examples that end both help texts.
+constexpr std::string_view kHelpExamples = R"help(  torvane-link thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==
   torvane-link --to thunder http://example.com/a.zip
   torvane-link --to all --charset utf-8 < addresses.txt
   torvane-link -i links.txt --output-charset gbk > addresses.txt
@@ -245,7 +243,9 @@ Language OfLocale(std::string_view locale) {
     return locale.substr(0, 2) == "zh" ? Language::Chinese : Language::English;
 }
 
-std::string_view HelpText(Language language) { return language == Language::Chinese ? kHelpChinese : kHelpEnglish; }
+std::string HelpText(Language language) {
+    return std::string(language == Language::Chinese ? kHelpChinese : kHelpEnglish) + std::string(kHelpExamples);
+}
 
 std::string Translate(std::string_view english, Language language) {
     if (language == Language::English || english.empty()) return std::string(english);

@@ -16,7 +16,7 @@ enum class Language { English, Chinese };
 Language OfLocale(std::string_view locale);
 
 // The help text (`--help`) in `language`.
-std::string_view HelpText(Language language);
+std::string HelpText(Language language);
 
 // `english`, a message or a line of messages ("line 3: not valid Base64"),
 // in `language`. Text the catalogue does not know stays as it is.
