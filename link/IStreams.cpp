@@ -1,15 +1,20 @@
 #include "IStreams.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include "Gbk.h"
 
 bool IStreams::AnsiToUtf8(std::string_view bytes, std::string& utf8) { return Gbk::ToUtf8(bytes, utf8); }
 
 bool IStreams::ReadFile(const std::string& name, std::string& bytes) {
-    std::ifstream file(name, std::ios::binary);
+    std::FILE* file = std::fopen(name.c_str(), "rb");
     if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    bytes.clear();
+    char buffer[1 << 16];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    // A directory opens, but does not read.
+    const bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
 }

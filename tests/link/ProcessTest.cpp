@@ -139,6 +139,9 @@ TEST(LinkProcess, ReportsStandardStreamsThatFail) {
     const auto directory = ChildProcess::RunRedirected(program, {}, "/", "/dev/null");
     EXPECT_EQ(directory.status, 1);
     EXPECT_EQ(directory.err, "torvane-link: cannot read standard input\n");
+    const auto named = RunLink({"-i", "/"});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.err, "torvane-link: cannot read '/'\n");
     for (const char* option : {"--help", "--version"}) {
         const auto full = ChildProcess::RunRedirected(program, {option}, "/dev/null", "/dev/full");
         EXPECT_EQ(full.status, 1) << option;
