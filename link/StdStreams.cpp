@@ -71,7 +71,8 @@ size_t StdStreams::Read(char* buffer, size_t size) {
         const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         if (input == nullptr || input == INVALID_HANDLE_VALUE) return kReadFailed;
         // The end of a pipe reads as ERROR_BROKEN_PIPE: the end of input.
-        if (!::ReadFile(input, buffer, want, &got, nullptr)) return GetLastError() == ERROR_BROKEN_PIPE ? 0 : kReadFailed;
+        if (!::ReadFile(input, buffer, want, &got, nullptr))
+            return GetLastError() == ERROR_BROKEN_PIPE ? 0 : kReadFailed;
         return got;
     }
     // A console hands over typed lines in UTF-16; Ctrl+Z at the start of a
@@ -118,8 +119,8 @@ bool StdStreams::ReadFile(const std::string& name, std::string& bytes) {
     // The name is opened through its UTF-16 form, so Chinese file names work
     // whatever the code page.
     const std::u16string wide = Utf8::ToUtf16(name);
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bytes.clear();
     bool ok = true;
@@ -222,7 +223,8 @@ Messages::Language StdStreams::UserLanguage() {
     if (locale.empty()) locale = variable("LANG");
     // The C locale speaks English whatever LANGUAGE says; otherwise
     // LANGUAGE's first choice comes first.
-    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.substr(0, 2) == "C.") return Messages::Language::English;
+    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.substr(0, 2) == "C.")
+        return Messages::Language::English;
     const std::string_view languages = variable("LANGUAGE");
     if (!languages.empty()) locale = languages.substr(0, languages.find(':'));
     return Messages::OfLocale(locale);

@@ -277,7 +277,8 @@ TEST(LinkTool, ReadsTextAsWindowsToolsSaveIt) {
         {"utf-16be", {InUtf16(addresses, false), expected}},
         {"gbk", {gbk, kChinese + "\n" + kAddress + "\n"}},
         // Lines in UTF-8 and lines in GBK, as lists pasted together get.
-        {"mixed", {kGbkLink + "\n" + gbk + "http://x/한\n", kChinese + "\n" + kChinese + "\n" + kAddress + "\nhttp://x/한\n"}},
+        {"mixed",
+         {kGbkLink + "\n" + gbk + "http://x/한\n", kChinese + "\n" + kChinese + "\n" + kAddress + "\nhttp://x/한\n"}},
     };
     for (const auto& [name, text] : texts) {
         // Standard input in pieces that split marks, units and surrogate pairs.

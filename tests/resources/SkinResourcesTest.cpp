@@ -237,8 +237,10 @@ TEST(ProgramIdentity, EachProgramHasItsOwnManifestAndVersion) {
         EXPECT_EQ(VersionString(info, L"ProductVersion", 1), TORVANE_VERSION);
         EXPECT_EQ(VersionString(info, L"OriginalFilename", 1), program.fileName);
         const std::wstring chinese = VersionString(info, L"FileDescription", 1);
-        const bool hanzi = std::any_of(chinese.begin(), chinese.end(), [](wchar_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
-        EXPECT_TRUE(chinese.rfind(L"Torvane", 0) == 0 && hanzi) << "FileDescription: " << chinese.size() << " characters";
+        const bool hanzi =
+            std::any_of(chinese.begin(), chinese.end(), [](wchar_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
+        EXPECT_TRUE(chinese.rfind(L"Torvane", 0) == 0 && hanzi)
+            << "FileDescription: " << chinese.size() << " characters";
         wchar_t* value = nullptr;
         EXPECT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\CompanyName",
                                    reinterpret_cast<void**>(&value), &length));
