@@ -20,8 +20,12 @@ std::string_view InputDecoder::Decode(std::string_view raw, bool end, std::strin
         raw = m_joined;
     }
     if (m_form == Form::Unknown) {
-        // The longest mark is three bytes: wait for them.
-        if (raw.size() < kUtf8Bom.size() && !end) {
+        // Wait while the bytes so far may still be the start of a mark (and
+        // no longer: a short line typed into a pipe goes through at once).
+        const auto markBegins = [raw](std::string_view mark) {
+            return raw.size() < mark.size() && mark.substr(0, raw.size()) == raw;
+        };
+        if (!end && (markBegins(kUtf8Bom) || markBegins(kUtf16LeBom) || markBegins(kUtf16BeBom))) {
             m_held.assign(raw);
             return {};
         }
