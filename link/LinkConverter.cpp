@@ -57,6 +57,7 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
     r.scheme.reset();
     r.depth = 0;
     r.charset.reset();
+    r.taskId = false;
     r.address = {};
     r.linkCount = 0;
     r.error.clear();
