@@ -195,7 +195,7 @@ std::string Output(const std::vector<std::string>& lines, Target target, Choice 
     LineBatch batch(options);
     for (size_t i = 0; i < lines.size(); ++i) batch.Add(lines[i], i + 1);
     std::string out, err;
-    batch.MoveTo(out, err, 1);
+    batch.MoveTo(out, err);
     return out;
 }
 
