@@ -15,6 +15,7 @@ void LineBatch::Add(std::string_view input, size_t number, std::optional<Positio
         m_messages.emplace_back(number, result.error);
     } else if (m_options.verbose && result.status == LinkConverter::Result::Status::Converted) {
         m_messages.emplace_back(number, VerboseReport(result));
+        if (result.taskId) m_messages.emplace_back(number, "warning: a thunder task id, not an address");
     }
     if (m_options.json)
         AppendJson(input, result, number, position);
@@ -75,6 +76,7 @@ void LineBatch::AppendJson(std::string_view input, const LinkConverter::Result& 
         Json::AppendString(m_out, LinkCodec::Name(*result.charset));
     else
         m_out.append("null");
+    if (result.taskId) m_out.append(",\"kind\":\"id\"");
     m_out.append(",\"address\":");
     Json::AppendString(m_out, result.address);
     for (size_t i = 0; i < result.linkCount; ++i) {
@@ -87,7 +89,7 @@ void LineBatch::AppendJson(std::string_view input, const LinkConverter::Result& 
 }
 
 std::string LineBatch::VerboseReport(const LinkConverter::Result& result) const {
-    std::string report(Scheme::Name(*result.scheme));
+    std::string report(result.scheme ? Scheme::Name(*result.scheme) : "text");
     if (result.depth > 0)
         report.append(", ").append(std::to_string(result.depth)).append(result.depth == 1 ? " level" : " levels");
     // An address passed through as it is has no character set worth telling.

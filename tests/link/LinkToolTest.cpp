@@ -191,6 +191,15 @@ TEST(LinkTool, VerboseReportsSchemeDepthAndCharacterSet) {
               "line 1: thunder, 1 level, charset ascii, encoded as thunder, flashget, qqdl\n");
 }
 
+TEST(LinkTool, TellsATaskIdFromAnAddress) {
+    const std::string id = "thunder://QUEwMTIzNDU2Nzg5QUJDREVGMDEyM1pa";
+    EXPECT_EQ(RunTool({id}).out, "0123456789ABCDEF0123\n");
+    EXPECT_NE(RunTool({"-j", id}).out.find(R"("kind":"id","address":"0123456789ABCDEF0123")"), std::string::npos);
+    const ToolRun verbose = RunTool({"-v", id});
+    EXPECT_EQ(verbose.status, 0);
+    EXPECT_NE(verbose.err.find("line 1: warning: a thunder task id, not an address\n"), std::string::npos);
+}
+
 TEST(LinkTool, RejectsBadOptionsWithStatusTwo) {
     const std::vector<std::vector<std::string>> bad = {
         {"--bogus"}, {"-q"}, {"--to"}, {"--to", "ed2k"}, {"-t"}, {"--charset", "latin1"}, {"--json=yes"}, {kLink, "-c"},

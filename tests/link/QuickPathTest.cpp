@@ -220,7 +220,7 @@ TEST(QuickPath, AnswersCommonLinesAsExpected) {
               "http://example.com/a.zip\n\nhttp://x\n\n");
     EXPECT_EQ(Output({" http://example.com/a.zip ", "http://example.com/a\x01.zip"}, Target::Thunder, Choice::Detect,
                      false),
-              "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\n\n");
+              "thunder://QUEgaHR0cDovL2V4YW1wbGUuY29tL2EuemlwIFpa\n\n");
     EXPECT_EQ(Output({"http://example.com/a.zip"}, Target::All, Choice::Detect, false),
               "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\t"
               "flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=\t"
