@@ -26,7 +26,9 @@ Options:
   -t, --to SCHEME    encode into SCHEME: thunder, flashget, qqdl, fs2you
                      (http:// addresses only), or all (the thunder, flashget
                      and qqdl links on one line, separated by tabs). A link
-                     given with --to is decoded first and its address encoded.
+                     given with --to is decoded first and its address encoded;
+                     any other text is encoded exactly as given, white space
+                     at its ends included.
   -c, --charset SET  auto, gbk or utf-8 (also utf8, cp936). Decoding: auto
                      reads an address in the set its bytes are valid in, and
                      when they are valid in both, in the one that spells the
