@@ -136,13 +136,7 @@ class Scorer {
                 m_signBeforeSpace = true;
                 return;
             }
-            m_cost += alnum || m_signAfterAlnum ? kSignBesideAlnum : kLoneSign;
-            m_pendingSign = false;
-            if (m_signBeforeSpace) {
-                m_signBeforeSpace = false;
-                m_afterAlnum = false;
-                if (c == ' ') return;
-            }
+            CostSign(alnum);
         }
         if (c < 0x80) {
             if (alnum) m_runNextToLetter = true;
@@ -175,13 +169,17 @@ class Scorer {
     }
 
     long Total() {
-        if (m_pendingSign) m_cost += m_signAfterAlnum ? kSignBesideAlnum : kLoneSign;
-        m_pendingSign = false;
+        if (m_pendingSign) CostSign(false);
         Close();
         return m_cost;
     }
 
    private:
+    void CostSign(bool alnumAfter) {
+        m_cost += alnumAfter || m_signAfterAlnum ? kSignBesideAlnum : kLoneSign;
+        m_pendingSign = false;
+    }
+
     void Close() {
         if (m_run != Script::None) m_cost += EntryCost(m_run, m_runNextToLetter) + kPerLetter * m_runLength;
         m_run = Script::None;
