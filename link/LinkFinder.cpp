@@ -24,7 +24,8 @@ constexpr std::array<Wrapper, 4> kWrappers = {{
     {"fs2you", Scheme::Kind::Fs2you},
 }};
 
-// Mail programs wrap lines longer than about 72 characters.
+// Mail programs wrap lines at about 72 to 78 characters: a line they broke
+// is at least this long.
 constexpr size_t kWrappedLine = 60;
 
 size_t LineStart(std::string_view text, size_t p) {
@@ -154,7 +155,7 @@ std::vector<Link> FindAll(std::string_view text, LinkCodec::CharsetChoice charse
             link.error = result->error;
         }
         from = link.end;
-        colon = from > 0 ? from - 1 : 0;
+        colon = from - 1;  // the next "://" is looked for from the link's end
     }
     return links;
 }

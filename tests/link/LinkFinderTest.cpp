@@ -63,7 +63,7 @@ TEST(LinkFinder, EndsALinkAtPunctuationQuotesAndEntities) {
         "[第1集](" + a + "/) `" + b + "`",
         "var links = ['" + a + "', \"" + b + "\"];",
         "1  " + a + "\n2  " + b + "\n",
-        a + "; " + b + ",",
+        "THUNDER://" + a.substr(10) + "; Thunder://" + b.substr(10) + ",",
         "（" + a + "）【" + b + "】",
     };
     for (const std::string& text : texts) {
