@@ -88,6 +88,8 @@ std::string SetValue(Options& options, std::string_view option, std::string_view
 bool SetFlag(Parsed& parsed, std::string_view option) {
     if (option == "json") {
         parsed.options.json = true;
+    } else if (option == "extract") {
+        parsed.options.extract = true;
     } else if (option == "verbose") {
         parsed.options.verbose = true;
     } else if (option == "help") {
@@ -104,6 +106,7 @@ bool SetFlag(Parsed& parsed, std::string_view option) {
 std::string_view FlagNamed(char letter) {
     switch (letter) {
         case 'j': return "json";
+        case 'x': return "extract";
         case 'v': return "verbose";
         case 'h': return "help";
         case 'V': return "version";

@@ -16,6 +16,7 @@ struct Options {
     LinkCodec::CharsetChoice charset = LinkCodec::CharsetChoice::Detect;
     bool json = false;
     bool verbose = false;
+    bool extract = false;  // find the links in the whole input rather than one per line
     std::vector<std::string> inputs;  // links or addresses; none: read standard input
     // Files to read ("-": standard input), each after the first `after`
     // of `inputs`, as they were given.

@@ -1,10 +1,12 @@
 #include "LinkTool.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "ByteScan.h"
 #include "Gbk.h"
+#include "LinkFinder.h"
 #include "Utf8.h"
 
 namespace {
@@ -88,6 +90,7 @@ int LinkTool::Run() {
             if (m_batch.OutputSize() >= kFlushSize) going = Collect();
         }
     }
+    if (m_options.extract && !m_readFailed) Extract();
     Collect();
     if (m_readFailed) {
         Report("cannot read standard input");
@@ -182,14 +185,21 @@ void LinkTool::AddRead(std::string_view line, const InputDecoder& decoder) {
     Add(line);
 }
 
-void LinkTool::Add(std::string_view input) { m_batch.Add(input, m_line + m_batch.Lines() + 1); }
+// One input line: converted, or with --extract kept for the search that
+// follows the reading.
+void LinkTool::Add(std::string_view input) {
+    if (m_options.extract)
+        m_text.append(input).push_back('\n');
+    else
+        m_batch.Add(input, m_line + m_batch.Lines() + 1);
+}
 
 // Takes the converted lines out of the batch and writes them; false once
 // the output cannot be written.
 bool LinkTool::Collect() {
     m_anyFailed = m_anyFailed || m_batch.AnyFailed();
     const size_t lines = m_batch.Lines();
-    m_batch.MoveTo(m_out, m_err, m_line + 1);
+    m_batch.MoveTo(m_out, m_err);
     m_line += lines;
     if (!m_err.empty()) {
         m_streams.WriteError(Messages::TranslateLines(m_err, m_language));
@@ -214,4 +224,24 @@ bool LinkTool::WriteOut() {
 
 void LinkTool::Report(std::string_view message) {
     m_streams.WriteError(Messages::Translate("torvane-link: " + std::string(message), m_language) + "\n");
+}
+
+// --extract: the links found in the whole input as read (arguments, files
+// and standard input, each line decoded as for conversion), each converted on
+// its own. Positions are byte offsets in that text, in UTF-8.
+void LinkTool::Extract() {
+    const std::string_view text = m_text;
+    // Links are found as they read without a target; the converter then
+    // reads each again for its target, as it reads an input line.
+    const LinkCodec::CharsetChoice choice = m_options.target == LinkConverter::Target::None
+                                                ? m_options.charset
+                                                : LinkCodec::CharsetChoice::Detect;
+    size_t line = 1, counted = 0;
+    for (const LinkFinder::Link& link : LinkFinder::FindAll(text, choice)) {
+        line += static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                               text.begin() + static_cast<std::ptrdiff_t>(link.begin), '\n'));
+        counted = link.begin;
+        m_batch.Add(text.substr(link.begin, link.end - link.begin), line, LineBatch::Position{link.begin, link.end});
+        if (m_batch.OutputSize() >= kFlushSize && !Collect()) return;
+    }
 }

@@ -30,6 +30,7 @@ private:
     bool ReadFile(const std::string& name);
     bool AddText(std::string_view text, const InputDecoder& decoder);
     void AddRead(std::string_view line, const InputDecoder& decoder);
+    void Extract();
     void Add(std::string_view input);
     bool Collect();
     bool WriteOut();
@@ -45,6 +46,7 @@ private:
     bool m_lossyOutput = false;  // characters GBK output could not hold
     const Messages::Language m_language;
     std::string m_line8;  // a line read in the ANSI code page, as UTF-8
+    std::string m_text;   // with --extract, the whole input as read, in UTF-8
     std::string m_out;
     std::string m_err;
 };

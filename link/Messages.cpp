@@ -26,7 +26,9 @@ Options:
   -t, --to SCHEME    encode into SCHEME: thunder, flashget, qqdl, fs2you
                      (http:// addresses only), or all (the thunder, flashget
                      and qqdl links on one line, separated by tabs). A link
-                     given with --to is decoded first and its address encoded.
+                     given with --to is decoded first and its address encoded;
+                     any other text is encoded exactly as given, white space
+                     at its ends included.
   -c, --charset SET  auto, gbk or utf-8 (also utf8, cp936): the character set
                      of the addresses inside links. Decoding: auto reads an
                      address in the set its bytes are valid in, and when they
@@ -50,9 +52,14 @@ Options:
                      utf-8 (the default) or gbk: the bytes written to
                      standard output when it is a file or a pipe; a console
                      always shows the text itself
+  -x, --extract      find every link in the whole input (a saved web page, a
+                     forum post) and write one result line for each, in
+                     order; "line N" is the line the link starts on
   -j, --json         one JSON object per line with the fields line, input,
                      scheme, depth, charset, address and the links by scheme
-                     name, or error (always in English)
+                     name, or error (always in English); kind "id" for a
+                     thunder task id; with --extract also begin and end, the
+                     link's byte offsets in the input as read (UTF-8)
   -v, --verbose      also report each line's scheme, nesting and character
                      set on standard error
   -h, --help         show this help and exit
@@ -97,7 +104,8 @@ https://、ftp://、ed2k:// 和 magnet: 地址原样通过。方案名不分大�
   -t, --to 方案      编码为该方案：thunder、flashget、qqdl、fs2you（仅限
                      http:// 地址），或 all（thunder、flashget 和 qqdl 三种
                      链接写在同一行，以制表符分隔）。与 --to 一起给出的链接
-                     先解码，再把其地址编码。
+                     先解码，再把其地址编码；其他文字按原样编码，两端的空白
+                     也保留。
   -c, --charset 字符集
                      auto、gbk 或 utf-8（也可写 utf8、cp936）：链接内地址的
                      字符集。解码时，auto 按字节有效的字符集读出地址；两者
@@ -115,9 +123,12 @@ https://、ftp://、ed2k:// 和 magnet: 地址原样通过。方案名不分大�
       --output-charset 字符集
                      utf-8（默认）或 gbk：标准输出是文件或管道时写出的字节；
                      控制台总是直接显示文字
+  -x, --extract      在整个输入（保存的网页、论坛帖子）中找出每个链接，按顺序
+                     为每个链接写出一行结果；“第 N 行”是链接开始所在的行
   -j, --json         每行一个 JSON 对象，字段为 line、input、scheme、depth、
                      charset、address 和以方案名为键的链接，或 error（始终为
-                     英文）
+                     英文）；thunder 任务编号另有 kind 为 "id"；与 --extract 一起
+                     时还有 begin 和 end：链接在读入文字（UTF-8）中的字节位置
   -v, --verbose      同时在标准错误上报告每行的方案、嵌套层数和字符集
   -h, --help         显示本帮助并退出
   -V, --version      显示版本并退出
@@ -150,6 +161,7 @@ constexpr std::string_view kHelpExamples = R"help(  torvane-link thunder://QUFod
   torvane-link --to all --charset utf-8 < addresses.txt
   torvane-link -i links.txt --output-charset gbk > addresses.txt
   torvane-link --json < links.txt > addresses.jsonl
+  torvane-link --extract -i page.html > addresses.txt
 )help";
 
 // English messages and their Chinese forms. "{=}" stands for a part carried
@@ -177,6 +189,8 @@ constexpr std::pair<std::string_view, std::string_view> kCatalogue[] = {
     {"character {=} cannot be represented in GBK", "字符 {=} 无法用 GBK 表示"},
     {"fs2you links cannot hold an address with \"|\"", "fs2you 链接不能包含带“|”的地址"},
     {"not a wrapper scheme", "不是包装链接的方案"},
+    {"fs2you links hold only http:// addresses", "fs2you 链接只能包含 http:// 地址"},
+    {"warning: a thunder task id, not an address", "注意：这是 thunder 任务编号，不是地址"},
     // --verbose reports, one part at a time.
     {"{=} levels", "{=} 层"},
     {"{=} level", "{=} 层"},
