@@ -15,11 +15,25 @@ HHOOK m_hMsgHook = nullptr;
 LONG_PTR m_lPtrTracker = 0;  // weak reference to the IMenuFilter that installed m_hMsgHook
 std::vector<LONG_PTR> m_lPtrFrames;  // weak references, in order of registration
 
-bool IsDown(int virtualKey) { return GetAsyncKeyState(virtualKey) != 0; }
+// Whether a key is down as of the keystroke being read: the thread's key
+// state follows the messages it has read, while the asynchronous state
+// follows the device (and a display may reset it while messages wait).
+// Only the high bit means "down".
+bool IsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
 
 // Keys that Alt+key must never take from the system: Alt+Ctrl chords,
-// Alt+F1..F12, Alt+Escape and Alt+Delete.
-bool IsReservedKey(WPARAM vKey) { return (vKey >= VK_F1 && vKey <= VK_F12) || vKey == VK_ESCAPE || vKey == VK_DELETE; }
+// Alt+F1..F12, Alt+Escape and Alt+Delete; and the modifier keys themselves,
+// which are part of a chord, never its key.
+bool IsReservedKey(WPARAM vKey) {
+    switch (vKey) {
+        case VK_ESCAPE: case VK_DELETE:
+        case VK_SHIFT: case VK_CONTROL: case VK_LWIN: case VK_RWIN:
+        case VK_LSHIFT: case VK_RSHIFT: case VK_LCONTROL: case VK_RCONTROL:
+            return true;
+        default:
+            return vKey >= VK_F1 && vKey <= VK_F12;
+    }
+}
 
 }  // namespace
 

@@ -95,6 +95,7 @@ TEST(KeyboardHook, NeverOffersReservedKeysReleasesOrPlainKeys) {
     Chord(f.window, {VK_MENU}, 0);  // Alt alone
     Chord(f.window, {}, 'K');       // no Alt
     Chord(f.window, {VK_SHIFT}, 'K');
+    Chord(f.window, {VK_MENU}, VK_SHIFT);  // a modifier is part of a chord, not its key
     EXPECT_TRUE(f.skin->offeredKeys.empty());
     // Only the press is offered, never the release.
     Chord(f.window, {VK_MENU}, 'L');
