@@ -10,8 +10,9 @@ namespace Charset {
 
 namespace {
 
-// Written by scripts/link-tables from the character sets of everyday
-// Chinese (GB2312, Big5) and Korean (KS X 1001).
+// Written by scripts/link-tables: hanzi by how often they are written
+// (Unihan), Hangul syllables by whether Korean's everyday set (KS X 1001)
+// has them.
 constexpr std::uint64_t kCommonHanzi[] = {
 #include "CommonHanzi.inc"
 };
@@ -20,23 +21,37 @@ constexpr std::uint64_t kCommonHangul[] = {
 };
 constexpr char32_t kFirstHanzi = 0x4E00, kLastHanzi = 0x9FFF;
 constexpr size_t kHanziWords = (kLastHanzi - kFirstHanzi + 1 + 63) / 64;
-static_assert(std::size(kCommonHanzi) == 2 * kHanziWords);
+static_assert(std::size(kCommonHanzi) == 3 * kHanziWords);
 
 bool InSet(const std::uint64_t* words, char32_t k) { return words[k / 64] >> (k % 64) & 1; }
 
 // A Hangul syllable by whether ordinary Korean text uses it.
-long HangulCost(char32_t c) { return InSet(kCommonHangul, c - 0xAC00) ? 11 : 22; }
+long HangulCost(char32_t c) { return InSet(kCommonHangul, c - 0xAC00) ? 11 : 24; }
 
 // Alphabets whose letters are scored as words: a run of letters of one
 // script pays an entry cost once and a small cost per letter.
-enum class Script { None, Latin, Greek, Cyrillic, Armenian, Hebrew, Arabic, Syriac, Thaana, Indic, Thai, Georgian };
+enum class Script {
+    None,
+    Latin,
+    Greek,
+    Cyrillic,
+    Armenian,
+    Hebrew,
+    Arabic,
+    Syriac,
+    Thaana,
+    Indic,
+    Thai,
+    Georgian,
+    HalfwidthKana
+};
 
 constexpr long kPerLetter = 5;
 // A lone accented letter is likely inside an ASCII word ("café", "Müller");
 // any other run of letters must be long enough to outweigh the hanzi its
 // bytes spell in the other reading. Scripts rarely seen in these addresses
 // cost more to enter than Latin, Greek and Cyrillic.
-constexpr long kLatinInWord = 3, kCommonScript = 10, kRareScript = 14;
+constexpr long kLatinInWord = 3, kCommonScript = 14, kRareScript = 16;
 
 Script ScriptOf(char32_t c) {
     if (c < 0xC0) return Script::None;
@@ -52,6 +67,8 @@ Script ScriptOf(char32_t c) {
     if (c >= 0x900 && c <= 0xDFF) return Script::Indic;
     if (c >= 0xE00 && c <= 0xE7F) return Script::Thai;
     if (c >= 0x10A0 && c <= 0x10FF) return Script::Georgian;
+    // Japanese file names are often written in half-width katakana.
+    if (c >= 0xFF66 && c <= 0xFF9F) return Script::HalfwidthKana;
     return Script::None;
 }
 
@@ -61,27 +78,38 @@ long EntryCost(Script script, bool nextToAsciiLetter) {
             return nextToAsciiLetter ? kLatinInWord : kCommonScript;
         case Script::Greek:
         case Script::Cyrillic:
+        case Script::HalfwidthKana:
             return kCommonScript;
         default:
             return kRareScript;
     }
 }
 
-// A hanzi by how common it is in simplified or traditional writing (the
-// first and second levels of GB2312 and Big5); the rest are rare in names.
+// A hanzi by how often it is written: a reading full of rare characters
+// (the 掳, 虏 and 驴 that UTF-8 symbols spell in GBK) is seen for the garbage
+// it is. Every hanzi of GB2312 and Big5 costs less than a lone letter of an
+// alphabet, so that one alone still reads as the hanzi.
 long HanCost(char32_t c) {
     if (c >= kFirstHanzi && c <= kLastHanzi) {
         if (InSet(kCommonHanzi, c - kFirstHanzi)) return 10;
-        if (InSet(kCommonHanzi + kHanziWords, c - kFirstHanzi)) return 12;
+        if (InSet(kCommonHanzi + kHanziWords, c - kFirstHanzi)) return 11;
+        if (InSet(kCommonHanzi + 2 * kHanziWords, c - kFirstHanzi)) return 12;
     }
     return c < 0x10000 && Gbk::CodeOf(static_cast<char16_t>(c)) ? 16 : 18;
 }
+
+// A Latin-1 sign (°, ±, ², µ, £, ½, ¿ ...): written beside the digits or
+// letters it goes with ("35°C", "x²", "¿qué"), alone rarely.
+bool IsLatin1Sign(char32_t c) { return (c >= 0xA1 && c <= 0xBF) || c == 0xD7 || c == 0xF7; }
+constexpr long kSignBesideAlnum = 6, kLoneSign = 14;
+
+bool IsAsciiAlnum(char32_t c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
 
 // Every non-ASCII character outside the alphabets above.
 long CharCost(char32_t c) {
     if (c < 0xA0) return 30;   // C1 controls
     if (c == 0xA0) return 6;   // no-break space, common in pasted text
-    if (c < 0x180) return 14;  // Latin-1 signs, × and ÷
+    if (c < 0x180) return 14;  // other Latin-1 signs
     if (c < 0x370) return 20;  // Latin Extended-B, IPA, combining marks
     if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF)) return HanCost(c);
     if (c >= 0x3000 && c <= 0x30FF) return 11;  // CJK punctuation, kana
@@ -101,11 +129,28 @@ long CharCost(char32_t c) {
 class Scorer {
    public:
     void Add(char32_t c) {
+        const bool alnum = IsAsciiAlnum(c);
+        if (m_pendingSign) {
+            // One space may stand between a sign and its number or word ("½ cup").
+            if (c == ' ' && !m_signBeforeSpace) {
+                m_signBeforeSpace = true;
+                return;
+            }
+            CostSign(alnum);
+        }
         if (c < 0x80) {
-            const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-            if (letter) m_runNextToLetter = true;
+            if (alnum) m_runNextToLetter = true;
             Close();
-            m_afterLetter = letter;
+            m_afterAlnum = alnum;
+            return;
+        }
+        if (IsLatin1Sign(c)) {
+            // Costed when its right-hand neighbour is known.
+            Close();
+            m_pendingSign = true;
+            m_signBeforeSpace = false;
+            m_signAfterAlnum = m_afterAlnum;
+            m_afterAlnum = false;
             return;
         }
         const Script script = ScriptOf(c);
@@ -118,17 +163,23 @@ class Scorer {
             Close();
             m_run = script;
             m_runLength = 1;
-            m_runNextToLetter = m_afterLetter;
+            m_runNextToLetter = m_afterAlnum;
         }
-        m_afterLetter = false;
+        m_afterAlnum = false;
     }
 
     long Total() {
+        if (m_pendingSign) CostSign(false);
         Close();
         return m_cost;
     }
 
    private:
+    void CostSign(bool alnumAfter) {
+        m_cost += alnumAfter || m_signAfterAlnum ? kSignBesideAlnum : kLoneSign;
+        m_pendingSign = false;
+    }
+
     void Close() {
         if (m_run != Script::None) m_cost += EntryCost(m_run, m_runNextToLetter) + kPerLetter * m_runLength;
         m_run = Script::None;
@@ -139,7 +190,10 @@ class Scorer {
     Script m_run = Script::None;
     long m_runLength = 0;
     bool m_runNextToLetter = false;
-    bool m_afterLetter = false;
+    bool m_afterAlnum = false;
+    bool m_pendingSign = false;
+    bool m_signAfterAlnum = false;
+    bool m_signBeforeSpace = false;
 };
 
 // Feeds the GBK reading of `bytes` to `scorer`; false when they are not GBK.

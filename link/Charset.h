@@ -20,10 +20,12 @@ std::string_view Name(Kind kind);  // "ascii", "utf-8", "gbk"
 // Nothing when the bytes are valid in neither. Linear in the size.
 std::optional<Kind> Detect(std::string_view bytes);
 
-// How unlikely a text (UTF-8) is as an address, in rough bits: common hanzi
-// cost less than rare ones, a letter of an alphabet costs little inside a
-// word of its script, and a lone accented letter is cheap only next to
-// ASCII letters. Detect compares the two readings of a payload by it.
+// How unlikely a text (UTF-8) is as an address, in rough bits: hanzi cost
+// by how often they are written, a letter of an alphabet (half-width
+// katakana among them) costs little inside a word of its script, a lone
+// accented letter is cheap only next to ASCII letters or digits, and a
+// Latin-1 sign (°, ±, ², µ, £, ½) only beside them. Detect compares the two
+// readings of a payload by it.
 long Unlikeliness(std::string_view utf8);
 
 }  // namespace Charset

@@ -26,7 +26,9 @@ Options:
   -t, --to SCHEME    encode into SCHEME: thunder, flashget, qqdl, fs2you
                      (http:// addresses only), or all (the thunder, flashget
                      and qqdl links on one line, separated by tabs). A link
-                     given with --to is decoded first and its address encoded.
+                     given with --to is decoded first and its address encoded;
+                     any other text is encoded exactly as given, white space
+                     at its ends included.
   -c, --charset SET  auto, gbk or utf-8 (also utf8, cp936). Decoding: auto
                      reads an address in the set its bytes are valid in, and
                      when they are valid in both, in the one that spells the
@@ -36,9 +38,13 @@ Options:
                      a character GBK cannot hold; gbk refuses such an address;
                      utf-8 always writes UTF-8 (links read with --to always
                      have their set detected).
+  -x, --extract      find every link in the whole input (a saved web page, a
+                     forum post) and write one result line for each, in
+                     order; "line N" is the line the link starts on
   -j, --json         one JSON object per line with the fields line, input,
                      scheme, depth, charset, address and the links by scheme
-                     name, or error
+                     name, or error; with --extract also begin and end, the
+                     link's byte offsets in the input
   -v, --verbose      also report each line's scheme, nesting and character
                      set on standard error
   -h, --help         show this help and exit
@@ -66,6 +72,7 @@ Examples:
   torvane-link --to thunder http://example.com/a.zip
   torvane-link --to all --charset utf-8 < addresses.txt
   torvane-link --json < links.txt > addresses.jsonl
+  torvane-link --extract < page.html > addresses.txt
 )help";
 
 std::string Lower(std::string_view s) {
@@ -120,6 +127,8 @@ std::string SetValue(Options& options, std::string_view option, std::string_view
 bool SetFlag(Parsed& parsed, std::string_view option) {
     if (option == "json") {
         parsed.options.json = true;
+    } else if (option == "extract") {
+        parsed.options.extract = true;
     } else if (option == "verbose") {
         parsed.options.verbose = true;
     } else if (option == "help") {
@@ -136,6 +145,7 @@ bool SetFlag(Parsed& parsed, std::string_view option) {
 std::string_view FlagNamed(char letter) {
     switch (letter) {
         case 'j': return "json";
+        case 'x': return "extract";
         case 'v': return "verbose";
         case 'h': return "help";
         case 'V': return "version";

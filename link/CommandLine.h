@@ -15,6 +15,7 @@ struct Options {
     LinkCodec::CharsetChoice charset = LinkCodec::CharsetChoice::Detect;
     bool json = false;
     bool verbose = false;
+    bool extract = false;  // find the links in the whole input rather than one per line
     std::vector<std::string> inputs;  // links or addresses; none: read standard input
 };
 

@@ -5,31 +5,32 @@
 LineBatch::LineBatch(const CommandLine::Options& options)
     : m_options(options), m_converter(options.target, options.charset) {}
 
-void LineBatch::Add(std::string_view input, size_t number) {
-    const size_t index = m_lines++;
+void LineBatch::Add(std::string_view input, size_t number, std::optional<Position> position) {
+    ++m_lines;
     if (!input.empty() && input.back() == '\r') input.remove_suffix(1);  // CRLF line ends
     if (!m_options.json && !m_options.verbose && m_converter.AppendPlainQuick(input, m_out)) return;
     const LinkConverter::Result& result = m_converter.Convert(input);
     if (result.status == LinkConverter::Result::Status::Failed) {
         m_anyFailed = true;
-        m_messages.emplace_back(index, result.error);
+        m_messages.emplace_back(number, result.error);
     } else if (m_options.verbose && result.status == LinkConverter::Result::Status::Converted) {
-        m_messages.emplace_back(index, VerboseReport(result));
+        m_messages.emplace_back(number, VerboseReport(result));
+        if (result.taskId) m_messages.emplace_back(number, "warning: a thunder task id, not an address");
     }
     if (m_options.json)
-        AppendJson(input, result, number);
+        AppendJson(input, result, number, position);
     else
         AppendPlain(result);
 }
 
-void LineBatch::MoveTo(std::string& out, std::string& err, size_t first) {
+void LineBatch::MoveTo(std::string& out, std::string& err) {
     if (out.empty())
         out.swap(m_out);
     else
         out.append(m_out);
     m_out.clear();
-    for (const auto& [index, text] : m_messages)
-        err.append("line ").append(std::to_string(first + index)).append(": ").append(text).push_back('\n');
+    for (const auto& [number, text] : m_messages)
+        err.append("line ").append(std::to_string(number)).append(": ").append(text).push_back('\n');
     m_messages.clear();
     m_lines = 0;
 }
@@ -45,8 +46,15 @@ void LineBatch::AppendPlain(const LinkConverter::Result& result) {
     m_out.push_back('\n');
 }
 
-void LineBatch::AppendJson(std::string_view input, const LinkConverter::Result& result, size_t number) {
-    m_out.append("{\"line\":").append(std::to_string(number)).append(",\"input\":");
+void LineBatch::AppendJson(std::string_view input, const LinkConverter::Result& result, size_t number,
+                           std::optional<Position> position) {
+    m_out.append("{\"line\":").append(std::to_string(number));
+    if (position)
+        m_out.append(",\"begin\":")
+            .append(std::to_string(position->begin))
+            .append(",\"end\":")
+            .append(std::to_string(position->end));
+    m_out.append(",\"input\":");
     Json::AppendString(m_out, input);
     if (result.status == LinkConverter::Result::Status::Blank) {
         m_out.append(",\"blank\":true}\n");
@@ -68,6 +76,7 @@ void LineBatch::AppendJson(std::string_view input, const LinkConverter::Result& 
         Json::AppendString(m_out, LinkCodec::Name(*result.charset));
     else
         m_out.append("null");
+    if (result.taskId) m_out.append(",\"kind\":\"id\"");
     m_out.append(",\"address\":");
     Json::AppendString(m_out, result.address);
     for (size_t i = 0; i < result.linkCount; ++i) {
@@ -80,7 +89,7 @@ void LineBatch::AppendJson(std::string_view input, const LinkConverter::Result& 
 }
 
 std::string LineBatch::VerboseReport(const LinkConverter::Result& result) const {
-    std::string report(Scheme::Name(*result.scheme));
+    std::string report(result.scheme ? Scheme::Name(*result.scheme) : "text");
     if (result.depth > 0)
         report.append(", ").append(std::to_string(result.depth)).append(result.depth == 1 ? " level" : " levels");
     // An address passed through as it is has no character set worth telling.

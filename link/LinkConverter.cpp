@@ -41,6 +41,15 @@ size_t TrailingSpace(std::string_view text) {
     return 0;
 }
 
+// A download manager's task id: 16 hex digits or more, where a thunder
+// payload normally holds an address.
+bool IsTaskId(std::string_view text) {
+    if (text.size() < 16) return false;
+    for (const char c : text)
+        if (!((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'))) return false;
+    return true;
+}
+
 }  // namespace
 
 LinkConverter::LinkConverter(Target target, LinkCodec::CharsetChoice charset) : m_target(target), m_charset(charset) {}
@@ -57,6 +66,7 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
     r.scheme.reset();
     r.depth = 0;
     r.charset.reset();
+    r.taskId = false;
     r.address = {};
     r.linkCount = 0;
     r.error.clear();
@@ -67,15 +77,20 @@ const LinkConverter::Result& LinkConverter::Convert(std::string_view input) {
         return r;
     }
     const std::optional<Scheme::Match> match = Scheme::Detect(text);
-    if (!match) {
-        Fail("not a link or address");
-        return r;
-    }
-    r.scheme = match->kind;
-    if (Scheme::IsWrapper(match->kind)) {
+    if (match && Scheme::IsWrapper(match->kind)) {
+        r.scheme = match->kind;
         if (!Unwrap(match->kind, text)) return r;
     } else {
-        r.address = text;
+        // Decoding reads links and addresses only. Encoding takes any text
+        // exactly as given, white space included, as the window does: every
+        // address a link can hold (a payload without a scheme, "magnet:",
+        // a percent-encoded address) can be written back into one.
+        if (!match && m_target == Target::None) {
+            Fail("not a link or address");
+            return r;
+        }
+        if (match) r.scheme = match->kind;
+        r.address = m_target == Target::None ? text : input;
         if (!LinkCodec::IsPrintable(r.address)) {
             Fail("address contains control characters");
             return r;
@@ -126,8 +141,9 @@ bool LinkConverter::AppendPlainQuick(std::string_view input, std::string& out) {
         return true;
     }
 
-    // What Convert and EncodeAddress do with an address that converts.
-    if (Scheme::IsWrapper(match->kind) || m_target == Target::Fs2you || m_target == Target::None) return false;
+    // What Convert and EncodeAddress do with an address that converts; one
+    // with white space at its ends, which is encoded too, takes Convert's way.
+    if (Scheme::IsWrapper(match->kind) || m_target == Target::Fs2you || text.size() != input.size()) return false;
     std::string reason;
     std::optional<std::string_view> bytes = text;  // ASCII reads the same in every set
     if (!LinkCodec::IsPrintableAscii(text)) {
@@ -185,6 +201,11 @@ bool LinkConverter::Unwrap(Scheme::Kind kind, std::string_view link) {
         // The set reported is the one of the innermost layer that needed one.
         if (layer.charset != LinkCodec::Charset::Ascii || !r.charset) r.charset = layer.charset;
 
+        if (kind == Scheme::Kind::Thunder && IsTaskId(layer.address)) {
+            r.address = layer.address;
+            r.taskId = true;
+            return true;
+        }
         // An inner link is read with the same tolerance as an input line.
         // Most addresses start with "h": no wrapper scheme does.
         const std::string_view inner = Trim(layer.address);

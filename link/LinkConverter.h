@@ -23,6 +23,10 @@ public:
         std::optional<Scheme::Kind> scheme;  // of the input, when recognised
         int depth = 0;                       // wrapper layers unwrapped
         std::optional<LinkCodec::Charset> charset;
+        // A thunder payload "AA" + hex digits + "ZZ" (16 digits or more): a
+        // download manager's task id, not an address. `address` holds the
+        // digits.
+        bool taskId = false;
         // The ordinary address (UTF-8 when decoded); it points into the
         // input or the converter's buffers.
         std::string_view address;

@@ -1,9 +1,11 @@
 #include "LinkTool.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "ByteScan.h"
+#include "LinkFinder.h"
 
 namespace {
 
@@ -39,7 +41,9 @@ LinkTool::LinkTool(const CommandLine::Options& options, IStreams& streams)
     : m_options(options), m_streams(streams), m_batch(options) {}
 
 int LinkTool::Run() {
-    if (m_options.inputs.empty()) {
+    if (m_options.extract) {
+        Extract();
+    } else if (m_options.inputs.empty()) {
         ReadLines();
     } else {
         for (const std::string& input : m_options.inputs) {
@@ -110,7 +114,7 @@ void LinkTool::Add(std::string_view input) { m_batch.Add(input, m_line + m_batch
 bool LinkTool::Collect() {
     m_anyFailed = m_anyFailed || m_batch.AnyFailed();
     const size_t lines = m_batch.Lines();
-    m_batch.MoveTo(m_out, m_err, m_line + 1);
+    m_batch.MoveTo(m_out, m_err);
     m_line += lines;
     if (!m_err.empty()) {
         m_streams.WriteError(m_err);
@@ -121,4 +125,38 @@ bool LinkTool::Collect() {
         m_out.clear();
     }
     return !m_writeFailed;
+}
+
+// --extract: the links found in the whole input (the arguments, one line
+// each, or standard input), each converted on its own.
+void LinkTool::Extract() {
+    std::string text;
+    if (!m_options.inputs.empty()) {
+        for (const std::string& input : m_options.inputs) text.append(input).push_back('\n');
+    } else if (const std::optional<std::string_view> all = m_streams.MapInput()) {
+        text.assign(*all);
+    } else {
+        const auto buffer = std::make_unique<char[]>(kReadSize);
+        for (size_t got; (got = m_streams.Read(buffer.get(), kReadSize)) != 0;) {
+            if (got == IStreams::kReadFailed) {
+                m_readFailed = true;
+                return;
+            }
+            text.append(buffer.get(), got);
+        }
+    }
+    // Links are found as they read without a target; the converter then
+    // reads each again for its target, as it reads an input line.
+    const LinkCodec::CharsetChoice choice = m_options.target == LinkConverter::Target::None
+                                                ? m_options.charset
+                                                : LinkCodec::CharsetChoice::Detect;
+    size_t line = 1, counted = 0;
+    for (const LinkFinder::Link& link : LinkFinder::FindAll(text, choice)) {
+        line += static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                               text.begin() + static_cast<std::ptrdiff_t>(link.begin), '\n'));
+        counted = link.begin;
+        m_batch.Add(std::string_view(text).substr(link.begin, link.end - link.begin), line,
+                    LineBatch::Position{link.begin, link.end});
+        if (m_batch.OutputSize() >= kFlushSize && !Collect()) return;
+    }
 }

@@ -22,6 +22,7 @@ private:
 
     int Run();
     void ReadLines();
+    void Extract();
     void Add(std::string_view input);
     bool Collect();
 

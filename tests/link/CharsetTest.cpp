@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AnsiCodePage.h"
@@ -196,6 +197,70 @@ TEST(CharsetDetection, ReadsShortAddressesBackInTheirOwnSet) {
         else
             EXPECT_GE(shares[i].right * 1000, shares[i].total * 999) << names[i];
     }
+}
+
+// The same for what short UTF-8 payloads hold besides hanzi: half-width
+// katakana, common symbols and Latin-1 letters in words and numbers, Korean
+// in ordinary syllables. Two trade-offs are printed, not aimed at: a lone
+// symbol or letter after "http://a/", whose GBK reading is as likely, and a
+// common hanzi between two ASCII letters, which reads as likely as an
+// accented letter inside a Latin word.
+TEST(CharsetDetection, ReadsSymbolsKanaAndKoreanBackInUtf8) {
+    const auto in = [](std::string_view before, const std::vector<std::string>& words, std::string_view after) {
+        std::vector<std::string> addresses;
+        for (const std::string& word : words) addresses.push_back(std::string(before) + word + std::string(after));
+        return addresses;
+    };
+    const std::vector<std::string> kana = {"ﾌｧｲﾙ", "ﾃｽﾄ", "ｶﾀｶﾅ", "ﾀﾞｳﾝﾛｰﾄﾞ", "ｱﾆﾒ", "ｹﾞｰﾑ", "ﾐｭｰｼﾞｯｸ",
+                                           "ﾃﾞｰﾀ", "ｿﾌﾄ", "ﾊﾟｯﾁ", "ｲﾝｽﾄｰﾙ", "ﾄﾞﾗﾏ", "ｻﾝﾌﾟﾙ", "ﾋﾞﾃﾞｵ",
+                                           "ｼｮｳｾﾂ", "ｵﾝｶﾞｸ", "ｶﾞｿﾞｳ", "ﾏﾝｶﾞ", "ﾆｭｰｽ", "ｺﾐｯｸ"};
+    const std::vector<std::string> symbols = {
+        "35°C",   "90°",     "±5V",     "x²",     "m³",      "10µm",    "¿qué",    "£10",     "½ cup",
+        "¼",      "©2024",   "®",       "§3",     "¥100",    "¢50",     "a·b",     "«hola»",  "¡hola",
+        "Straße", "Fuß",     "naïve",   "café",   "résumé",  "Müller",  "Señor",   "façade",  "Ørsted",
+        "über",   "jalapeño", "crème",  "piñata", "déjà vu", "Zürich",  "Göteborg", "São Paulo", "cañón",
+        "1ª",     "2º",      "x¹",      "½kg",    "3×4",     "6÷2",     "Ångström", "Æsir",   "Þór"};
+    // Ordinary syllables, two to four to a word.
+    const std::u16string common = u"가각간갈감갑강개거건걸검것게겨격견결경계고곡곤골공과관광교구국군굴궁권귀규균그극근글금급기긴길김"
+                                  u"나난날남내너널네년노녹논놀농누눈느는늘니님다단달담답당대더덕던도독돈돌동두드들등디라란람랑래"
+                                  u"러레려력련령로록론료루류률르를름리린림립마막만말망매머먹메면명모목몸무문물미민바박반발방배백버"
+                                  u"번법변별병보복본부북분불비빛사산살삼상새생서석선설성세소속손송수숙순술스습승시식신실심십아안알"
+                                  u"암앞애야약양어언얼업에여역연열영예오온올와완왕외요용우운울원월위유육은을음의이인일임입자작잔장"
+                                  u"재저적전절점정제조족존종주죽준중지직진질집차참창채책처천철청체초촌총최추축출충치친칠타탄태터토"
+                                  u"통투특파판팔편평포표품풍피필하학한할함합항해행향허현형호혼화확환활회효후훈휴흐흑희히";
+    std::vector<std::string> hangul;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> syllable(0, common.size() - 1);
+    for (int i = 0; i < 3000; ++i) {
+        std::u16string word;
+        for (int n = 2 + i % 3; n > 0; --n) word.push_back(common[syllable(random)]);
+        hangul.push_back("http://a/" + Utf8::FromUtf16(word));
+    }
+    std::vector<std::string> lone, between;
+    for (char32_t c = 0xA1; c <= 0xFF; ++c) {
+        lone.push_back("http://a/");
+        Utf8::Append(c, lone.back());
+    }
+    const std::vector<char16_t> hanzi = Gb2312Hanzi();
+    for (size_t i = 0; i < 3755; ++i)
+        between.push_back("http://example.com/a" + Utf8::FromUtf16(std::u16string(1, hanzi[i])) + "a");
+
+    std::vector<std::string> kanaAddresses = in("http://a/", kana, ""), symbolAddresses = in("http://a/", symbols, "");
+    for (const std::string& address : in("http://example.com/", kana, ".zip")) kanaAddresses.push_back(address);
+    for (const std::string& address : in("http://example.com/files/", symbols, ".pdf"))
+        symbolAddresses.push_back(address);
+    const Share kanaShare = Measure(kanaAddresses, Charset::Kind::Utf8);
+    const Share symbolShare = Measure(symbolAddresses, Charset::Kind::Utf8);
+    const Share hangulShare = Measure(hangul, Charset::Kind::Utf8);
+    Print("half-width katakana, UTF-8 link", kanaShare);
+    Print("symbols and Latin-1, UTF-8 link", symbolShare);
+    Print("Korean syllables, UTF-8 link", hangulShare);
+    EXPECT_EQ(kanaShare.right, kanaShare.total);
+    EXPECT_GE(symbolShare.right * 100, symbolShare.total * 95);
+    EXPECT_EQ(hangulShare.right, hangulShare.total);
+    for (const auto& [name, share] : {std::pair{"trade-off: lone U+00A1-U+00FF, UTF-8", Measure(lone, Charset::Kind::Utf8)},
+                                      std::pair{"trade-off: a<level-1 hanzi>a, GBK", Measure(between, Charset::Kind::Gbk)}})
+        std::printf("%-34s %6d / %6d  %7.3f%%\n", name, share.right, share.total, 100.0 * share.right / share.total);
 }
 
 TEST(CharsetDetection, WeighsWhatEachReadingSpells) {

@@ -160,6 +160,26 @@ TEST(LinkTool, WritesOneJsonObjectPerLine) {
                                                        "\n");
 }
 
+TEST(LinkTool, ExtractsEveryLinkFromTheWholeInput) {
+    const std::string page = "<p>第1集 <a href=\"" + kLink + "\">下载</a></p>\n<p>坏的：thunder://QUFodHRwOi8v*</p>\n" +
+                             "<p>第2集：" + kGbkLink + "。</p>\n";
+    const ToolRun run = RunTool({"--extract"}, page);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, kAddress + "\n\n" + kChinese + "\n");
+    EXPECT_EQ(run.err, "line 2: missing AA...ZZ wrapper\n");
+
+    // JSON gives each link's byte offsets; --to converts every link found;
+    // arguments are lines of the text.
+    const size_t begin = page.find(kLink);
+    const std::string json = RunTool({"-xj"}, page).out;
+    EXPECT_EQ(json.substr(0, json.find('\n')),
+              "{\"line\":1,\"begin\":" + std::to_string(begin) + ",\"end\":" + std::to_string(begin + kLink.size()) +
+                  ",\"input\":\"" + kLink + R"(","scheme":"thunder","depth":1,"charset":"ascii","address":")" +
+                  kAddress + "\"}");
+    EXPECT_EQ(RunTool({"-x", "--to", "qqdl", "见" + kLink + "，", "无链接"}).out,
+              "qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw\n");
+}
+
 TEST(LinkTool, VerboseReportsSchemeDepthAndCharacterSet) {
     const ToolRun run = RunTool({"-v", kGbkLink, "ftp://x/", "x"});
     EXPECT_EQ(run.out, kChinese + "\nftp://x/\n\n");
@@ -171,9 +191,18 @@ TEST(LinkTool, VerboseReportsSchemeDepthAndCharacterSet) {
               "line 1: thunder, 1 level, charset ascii, encoded as thunder, flashget, qqdl\n");
 }
 
+TEST(LinkTool, TellsATaskIdFromAnAddress) {
+    const std::string id = "thunder://QUEwMTIzNDU2Nzg5QUJDREVGMDEyM1pa";
+    EXPECT_EQ(RunTool({id}).out, "0123456789ABCDEF0123\n");
+    EXPECT_NE(RunTool({"-j", id}).out.find(R"("kind":"id","address":"0123456789ABCDEF0123")"), std::string::npos);
+    const ToolRun verbose = RunTool({"-v", id});
+    EXPECT_EQ(verbose.status, 0);
+    EXPECT_NE(verbose.err.find("line 1: warning: a thunder task id, not an address\n"), std::string::npos);
+}
+
 TEST(LinkTool, RejectsBadOptionsWithStatusTwo) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"}, {"-x"}, {"--to"}, {"--to", "ed2k"}, {"-t"}, {"--charset", "latin1"}, {"--json=yes"}, {kLink, "-c"},
+        {"--bogus"}, {"-q"}, {"--to"}, {"--to", "ed2k"}, {"-t"}, {"--charset", "latin1"}, {"--json=yes"}, {kLink, "-c"},
     };
     for (const auto& args : bad) {
         const ToolRun run = RunTool(args, kLink + "\n");

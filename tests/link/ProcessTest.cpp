@@ -22,10 +22,12 @@ TEST(LinkProcess, ConvertsArgumentsWithChineseText) {
     EXPECT_EQ(decoded.status, 0) << decoded.err;
     EXPECT_EQ(decoded.out, kChinese + "\n" + kChinese + "\n");
 
-    // An argument with spaces, quotes and Chinese text arrives whole.
+    // An argument with spaces, quotes and Chinese text arrives whole, and is
+    // encoded whole.
     const auto encoded = RunLink({"--to", "thunder", "  " + kChinese + " ", "http://x/\"q\"\\"});
     EXPECT_EQ(encoded.status, 0) << encoded.err;
-    EXPECT_EQ(encoded.out, kGbkLink + "\nthunder://QUFodHRwOi8veC8icSJcWlo=\n");
+    EXPECT_EQ(encoded.out,
+              "thunder://QUEgIGh0dHA6Ly/PwtTYLmV4YW1wbGUuY29tL87EvP4gMS56aXAgWlo=\nthunder://QUFodHRwOi8veC8icSJcWlo=\n");
 }
 
 TEST(LinkProcess, ConvertsStandardInputLineByLine) {

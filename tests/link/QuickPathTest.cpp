@@ -195,7 +195,7 @@ std::string Output(const std::vector<std::string>& lines, Target target, Choice 
     LineBatch batch(options);
     for (size_t i = 0; i < lines.size(); ++i) batch.Add(lines[i], i + 1);
     std::string out, err;
-    batch.MoveTo(out, err, 1);
+    batch.MoveTo(out, err);
     return out;
 }
 
@@ -220,7 +220,7 @@ TEST(QuickPath, AnswersCommonLinesAsExpected) {
               "http://example.com/a.zip\n\nhttp://x\n\n");
     EXPECT_EQ(Output({" http://example.com/a.zip ", "http://example.com/a\x01.zip"}, Target::Thunder, Choice::Detect,
                      false),
-              "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\n\n");
+              "thunder://QUEgaHR0cDovL2V4YW1wbGUuY29tL2EuemlwIFpa\n\n");
     EXPECT_EQ(Output({"http://example.com/a.zip"}, Target::All, Choice::Detect, false),
               "thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\t"
               "flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=\t"

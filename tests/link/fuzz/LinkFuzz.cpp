@@ -2,7 +2,8 @@
 // options picked by the first byte) and as single lines to the converter.
 // Besides crashes, hangs and bad memory accesses, it checks what must hold
 // for any input: one result line per input line, decoded addresses that
-// survive a round trip, the same output with and without --verbose, and
+// every scheme takes back, links found in a text that decode alone as they
+// did in it, the same output with and without --verbose, and
 // the link encoder agreeing with Module1, and the window reading a thunder
 // link as torvane-link does.
 #include <cstddef>
@@ -17,6 +18,7 @@
 #include "app/ThunderLink.h"
 #include "link/Base64Payload.h"
 #include "link/LinkConverter.h"
+#include "link/LinkFinder.h"
 #include "link/LinkTool.h"
 #include "link/Utf8.h"
 
@@ -90,19 +92,37 @@ void CheckLine(std::string_view line) {
         const std::optional<std::wstring> window = ThunderLink::ToAddress(std::wstring(payload.begin(), payload.end()));
         if (window) Require(Utf8::FromUtf16(std::u16string(window->begin(), window->end())) == decoded.address);
     }
-    // A decoded address is printable UTF-8; put into a link in the set it
-    // was read in and read back in that set, it comes out the same.
+    // A decoded address is printable UTF-8, and every scheme takes it back:
+    // put into a link in the set it was read in and read back in that set,
+    // it comes out the same.
     const std::string address(decoded.address);
     Require(Utf8::IsValid(address));
     const LinkCodec::CharsetChoice charset =
         decoded.charset == LinkCodec::Charset::Gbk ? LinkCodec::CharsetChoice::Gbk : LinkCodec::CharsetChoice::Utf8;
-    LinkConverter encoder(LinkConverter::Target::Qqdl, charset);
-    const LinkConverter::Result& encoded = encoder.Convert(address);
-    if (encoded.status != LinkConverter::Result::Status::Converted) return;  // e.g. not a known scheme
-    LinkConverter again(LinkConverter::Target::None, charset);
-    const LinkConverter::Result& back = again.Convert(encoded.links[0]);
-    Require(back.status == LinkConverter::Result::Status::Converted);
-    Require(back.address == LinkConverter::Trim(address));
+    for (const auto target : {LinkConverter::Target::Thunder, LinkConverter::Target::Flashget,
+                              LinkConverter::Target::Qqdl}) {
+        LinkConverter encoder(target, charset);
+        const LinkConverter::Result& encoded = encoder.Convert(address);
+        Require(encoded.status == LinkConverter::Result::Status::Converted);
+        LinkConverter again(LinkConverter::Target::None, charset);
+        const LinkConverter::Result& back = again.Convert(encoded.links[0]);
+        Require(back.status == LinkConverter::Result::Status::Converted && back.address == address);
+    }
+}
+
+// Every link found in a text is what the converter makes of its span
+// alone; links come in order, inside the text, without overlapping.
+void CheckExtract(std::string_view text) {
+    LinkConverter converter;
+    size_t last = 0;
+    for (const LinkFinder::Link& link : LinkFinder::FindAll(text)) {
+        Require(link.begin >= last && link.begin < link.end && link.end <= text.size());
+        last = link.end;
+        const LinkConverter::Result& alone = converter.Convert(text.substr(link.begin, link.end - link.begin));
+        Require((alone.status == LinkConverter::Result::Status::Converted) == link.decoded);
+        Require(link.decoded ? alone.address == link.address && alone.taskId == link.taskId
+                             : alone.error == link.error);
+    }
 }
 
 void CheckEncoder(std::string_view bytes) {
@@ -129,5 +149,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         start = end + 1;
     }
     CheckEncoder(input.substr(0, 512));
+    CheckExtract(input);
     return 0;
 }
