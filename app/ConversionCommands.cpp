@@ -1,15 +1,19 @@
 #include "ConversionCommands.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "ThunderLink.h"
+#include "link/LinkConverter.h"
+#include "link/LinkFinder.h"
 
 namespace {
 
 constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
+constexpr size_t kShownLinkLength = 40;   // of a link that failed, in its line
 constexpr std::wstring_view kLineBreak = L"\r\n";
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -64,6 +68,17 @@ struct LineJoiner {
     }
 };
 
+// The address in the payload that follows the first ten characters of a text
+// that starts with "t", read as the payload of a thunder link.
+std::optional<std::wstring> PrefixedPayload(std::wstring_view source) {
+    if (source.size() < kLinkPrefixLength || source.front() != L't') return std::nullopt;
+    const std::string link = "thunder://" + ThunderLink::ToUtf8(source.substr(kLinkPrefixLength));
+    LinkConverter converter;
+    const LinkConverter::Result& result = converter.Convert(link);
+    if (result.status != LinkConverter::Result::Status::Converted) return std::nullopt;
+    return ThunderLink::FromUtf8(result.address);
+}
+
 }  // namespace
 
 ConversionCommands::Outcome ConversionCommands::AddressToLink(std::wstring source) {
@@ -107,20 +122,50 @@ ConversionCommands::Outcome ConversionCommands::AddressToLink(std::wstring sourc
 
 ConversionCommands::Outcome ConversionCommands::LinkToAddress(std::wstring source) {
     Outcome outcome;
-    if (source.empty() || source.front() != L't') return outcome;
-
-    // Too short to hold a prefix, or a payload that holds no address: the
-    // source goes on show in Text2, Text1 and the clipboard keep what they
-    // had.
-    outcome.kind = Outcome::Kind::Refused;
     outcome.resultInText1 = true;
-    if (source.size() >= kLinkPrefixLength) {
-        if (std::optional<std::wstring> address =
-                ThunderLink::ToAddress(std::wstring_view(source).substr(kLinkPrefixLength))) {
+    const std::string text = ThunderLink::ToUtf8(source);
+    const std::vector<LinkFinder::Link> links = LinkFinder::FindAll(text);
+    const auto converted = std::count_if(links.begin(), links.end(), [](const auto& l) { return l.decoded; });
+
+    if (converted == 0) {
+        // A "t" and any nine characters in front of a payload that holds an
+        // address is a link too, the way this window has always read it.
+        std::optional<std::wstring> address = PrefixedPayload(source);
+        if (!address && links.empty() && (source.empty() || source.front() != L't')) return outcome;  // ignored
+        outcome.kind = Outcome::Kind::Refused;
+        if (address) {
             outcome.kind = Outcome::Kind::Converted;
             outcome.text1 = std::move(*address);
             outcome.copy = outcome.text1;
         }
+        outcome.text2 = std::move(source);
+        return outcome;
+    }
+
+    // Every link in its place: its address, or a line that says which link
+    // failed and why; only the addresses go on the clipboard.
+    outcome.kind = Outcome::Kind::Converted;
+    if (links.size() == 1) {
+        outcome.text1 = ThunderLink::FromUtf8(links.front().address);
+        outcome.copy = outcome.text1;
+    } else {
+        LineJoiner box, copy;
+        size_t number = 0;
+        for (const LinkFinder::Link& link : links) {
+            ++number;
+            if (link.decoded) {
+                const std::wstring address = ThunderLink::FromUtf8(link.address);
+                box.Add(address);
+                copy.Add(address);
+                continue;
+            }
+            std::wstring shown = ThunderLink::FromUtf8(std::string_view(text).substr(link.begin, link.end - link.begin));
+            if (shown.size() > kShownLinkLength) shown = shown.substr(0, kShownLinkLength) + L"…";
+            box.Add(L"【第 " + std::to_wstring(number) + L" 个链接无法转换：" + shown + L"（" +
+                    ThunderLink::FromUtf8(link.error) + L"）】");
+        }
+        outcome.text1 = std::move(box.text);
+        outcome.copy = std::move(copy.text);
     }
     outcome.text2 = std::move(source);
     return outcome;

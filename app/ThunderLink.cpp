@@ -1,10 +1,8 @@
 #include "ThunderLink.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "Module1.h"
-#include "link/Charset.h"
 #include "link/Gbk.h"
 #include "link/Utf8.h"
 
@@ -13,7 +11,7 @@ namespace ThunderLink {
 namespace {
 
 constexpr std::wstring_view kPrefix = L"thunder://";
-constexpr std::string_view kHead = "AA", kTail = "ZZ";
+constexpr std::string_view kHead = "AA", kTail = "ZZ";  // around the address in the payload
 
 // UTF-16 units to UTF-8; a lone surrogate becomes U+FFFD. (wchar_t holds
 // one UTF-16 unit on every platform here; a wider value that a 32-bit
@@ -52,15 +50,6 @@ bool AppendGbk(std::wstring_view text, std::string& out) {
     return true;
 }
 
-void AppendUnit(char32_t c, std::wstring& out) {
-    if (c < 0x10000) {
-        out.push_back(static_cast<wchar_t>(c));
-    } else {
-        out.push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
-        out.push_back(static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
-}
-
 }  // namespace
 
 std::wstring FromAddress(std::wstring_view address) {
@@ -79,33 +68,16 @@ std::wstring FromAddress(std::wstring_view address) {
     return link;
 }
 
-std::optional<std::wstring> ToAddress(std::wstring_view payload) {
-    const Module1::Bytes decoded = Module1::Base64DecodeBytes(payload);
-    const std::string_view all(reinterpret_cast<const char*>(decoded.data()), decoded.size());
-    if (all.size() < kHead.size() + kTail.size() || all.substr(0, kHead.size()) != kHead ||
-        all.substr(all.size() - kTail.size()) != kTail)
-        return std::nullopt;
-    const std::string_view bytes = all.substr(kHead.size(), all.size() - kHead.size() - kTail.size());
-    if (std::memchr(bytes.data(), 0, bytes.size())) return std::nullopt;
-    const std::optional<Charset::Kind> charset = Charset::Detect(bytes);
-    if (!charset) return std::nullopt;
+std::string ToUtf8(std::wstring_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    AppendUtf8(text, utf8);
+    return utf8;
+}
 
-    std::wstring address;
-    address.reserve(bytes.size());
-    if (*charset == Charset::Kind::Gbk) {
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            const auto b = static_cast<unsigned char>(bytes[i]);
-            if (b < 0x80)
-                address.push_back(static_cast<wchar_t>(b));
-            else if (b == 0x80)
-                address.push_back(static_cast<wchar_t>(0x20AC));
-            else
-                address.push_back(static_cast<wchar_t>(Gbk::CharOf(b, static_cast<unsigned char>(bytes[++i]))));
-        }
-    } else {  // ASCII or UTF-8, both known valid
-        for (size_t i = 0; i < bytes.size();) AppendUnit(Utf8::Next(bytes, i), address);
-    }
-    return address;
+std::wstring FromUtf8(std::string_view utf8) {
+    const std::u16string units = Utf8::ToUtf16(utf8);
+    return std::wstring(units.begin(), units.end());
 }
 
 }  // namespace ThunderLink

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,11 +13,9 @@ namespace ThunderLink {
 // otherwise over its UTF-8 bytes, so that no character is lost.
 std::wstring FromAddress(std::wstring_view address);
 
-// The address held by a link's payload (the text after its first ten
-// characters). Nothing when the payload is not valid Base64 (Module1's
-// rules), its bytes are not wrapped in "AA" ... "ZZ", the address holds a
-// NUL, or its bytes are valid in neither GBK nor UTF-8; otherwise the
-// address read in the character set Charset::Detect finds.
-std::optional<std::wstring> ToAddress(std::wstring_view payload);
+// Between the boxes' UTF-16 and the engine's UTF-8 (an unpaired
+// surrogate becomes U+FFFD; `utf8` must be valid).
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view utf8);
 
 }  // namespace ThunderLink

@@ -8,6 +8,7 @@
 #include "app/ConversionCommands.h"
 #include "plumbing/Clipboard.h"
 #include "plumbing/TextBox.h"
+#include "ClipboardPeer.h"
 #include "tests/support/SyntheticInput.h"
 
 namespace {
@@ -109,19 +110,8 @@ TEST_F(CommandsOnWindowsTest, ReadsAnsiTextThroughTheSystemConversion) {
 
 TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
     SetClipboardText(L"http://example.com/held");
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "TorvaneClipboardReady");
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "TorvaneClipboardRelease");
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string holder(self);
-    holder = holder.substr(0, holder.find_last_of("\\/") + 1) + "clipboard_holder.exe";
-    std::string command = "\"" + holder + "\" TorvaneClipboardReady TorvaneClipboardRelease";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(holder.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+    ClipboardPeer holder("hold");
+    ASSERT_TRUE(holder.Working());
 
     // Read fails: nothing happens. The program goes on.
     text1.SetText(L"one");
@@ -130,12 +120,7 @@ TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
     // A write that cannot get the clipboard leaves the old text on it.
     EXPECT_FALSE(clipboard.ReplaceText(L"new"));
 
-    SetEvent(release);
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(ready);
-    CloseHandle(release);
+    holder.Stop();
     EXPECT_EQ(ClipboardText(), L"http://example.com/held");
 }
 
