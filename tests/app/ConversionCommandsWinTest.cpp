@@ -71,11 +71,12 @@ TEST_F(CommandsOnWindowsTest, CaseRulesOfTheFirstCharacter) {
     EXPECT_EQ(text1.Text(), L"HTTP://EXAMPLE.COM/");
     EXPECT_EQ(ClipboardText(), text2.Text());
 
-    text1.SetText(L"keep");
+    // A link's scheme name is read in any case.
     SetClipboardText(L"Thunder://QUFodHRwOi8veFpa");
     commands.Command3_Click();
-    EXPECT_EQ(text1.Text(), L"keep");
-    EXPECT_EQ(ClipboardText(), L"Thunder://QUFodHRwOi8veFpa");
+    EXPECT_EQ(text1.Text(), L"http://x");
+    EXPECT_EQ(ClipboardText(), L"http://x");
+    text1.SetText(L"keep");
 
     // Any ten characters in front of a valid payload will do.
     SetClipboardText(L"1234567890QUFodHRwOi8veFpa");
@@ -162,8 +163,8 @@ TEST_F(CommandsOnWindowsTest, ReadsGbkAndUtf8LinksAndWritesUtf8WhereGbkFallsShor
 }
 
 TEST_F(CommandsOnWindowsTest, RefusedLinksLeaveTheClipboardAlone) {
-    // Invalid Base64, no "AA"..."ZZ" around the address, a NUL in it.
-    for (const std::wstring link : {L"thunder://QUFodHRwOi8veFpa/", L"thunder://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw",
+    // An empty address, no "AA"..."ZZ" around the address, a NUL in it.
+    for (const std::wstring link : {L"thunder://QUFaWg==", L"thunder://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw",
                                     L"thunder://QUFoAHR0cDovL3haWg=="}) {
         text1.SetText(L"one");
         SetClipboardText(link);
