@@ -103,7 +103,10 @@ void CommandRunner::OnStepDone(WPARAM step) {
 }
 
 void CommandRunner::OnWatchTimer() {
-    if (m_step != Step::Converting || !m_reading) return;
+    if (m_step != Step::Converting || !m_reading) {
+        KillTimer(m_window, m_watchTimer);
+        return;
+    }
     const ULONGLONG since = m_reading->waitingSince;
     if (since == 0) return;
     const ULONGLONG waited = GetTickCount64() - since;
