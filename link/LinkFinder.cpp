@@ -24,6 +24,15 @@ constexpr std::array<Wrapper, 4> kWrappers = {{
     {"fs2you", Scheme::Kind::Fs2you},
 }};
 
+// Mail programs wrap lines at about 72 to 78 characters: a line they broke
+// is at least this long.
+constexpr size_t kWrappedLine = 60;
+
+size_t LineStart(std::string_view text, size_t p) {
+    const size_t newline = text.rfind('\n', p - 1);
+    return newline == std::string_view::npos ? 0 : newline + 1;
+}
+
 bool IsPayloadChar(char c) {
     return Base64Payload::kValueOf[static_cast<unsigned char>(c)] != Base64Payload::kNotInAlphabet || c == '-' ||
            c == '_' || c == '=';
@@ -80,8 +89,12 @@ size_t TailEnd(std::string_view text, size_t p) {
 }
 
 // The possible ends of the link whose payload starts at `p`, shortest first;
-// none when no payload starts there.
-std::vector<size_t> PossibleEnds(std::string_view text, size_t p) {
+// none when no payload starts there. A payload with a wrapper at its end
+// (thunder, flashget) may go on after any short white space: a reading that
+// runs on too far loses its wrapper. One without (qqdl, fs2you) goes on only
+// where a mail program wrapped a long line, so that it does not take in the
+// words after it.
+std::vector<size_t> PossibleEnds(std::string_view text, size_t p, bool wrapped) {
     std::vector<size_t> ends;
     for (;;) {
         const size_t end = RunEnd(text, p);
@@ -98,6 +111,7 @@ std::vector<size_t> PossibleEnds(std::string_view text, size_t p) {
         int breaks = 0;
         while (next < text.size() && IsSpace(text[next])) breaks += text[next++] == '\n';
         if (next == end || breaks > 1) break;
+        if (!wrapped && (breaks == 0 || end - LineStart(text, end) < kWrappedLine)) break;
         p = next;
     }
     return ends;
@@ -115,7 +129,8 @@ std::vector<Link> FindAll(std::string_view text, LinkCodec::CharsetChoice charse
             if (colon >= from + w.name.size() && EndsWithNoCase(text, colon, w.name)) wrapper = &w;
         if (!wrapper) continue;
         const size_t begin = colon - wrapper->name.size();
-        const std::vector<size_t> ends = PossibleEnds(text, colon + 3);
+        const bool wrapped = wrapper->kind == Scheme::Kind::Thunder || wrapper->kind == Scheme::Kind::Flashget;
+        const std::vector<size_t> ends = PossibleEnds(text, colon + 3, wrapped);
         if (ends.empty()) continue;
 
         // The longest reading that decodes; failing that, the shortest.
@@ -140,7 +155,7 @@ std::vector<Link> FindAll(std::string_view text, LinkCodec::CharsetChoice charse
             link.error = result->error;
         }
         from = link.end;
-        colon = from > 0 ? from - 1 : 0;
+        colon = from - 1;  // the next "://" is looked for from the link's end
     }
     return links;
 }

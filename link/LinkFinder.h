@@ -28,7 +28,10 @@
 // more Base64: "thunder://... and more"), each possible end is tried, the
 // longest first: the longest reading that decodes to an address wins; when
 // none does, the shortest (the first unbroken run of payload) is the link,
-// reported as failed.
+// reported as failed. Only thunder and flashget payloads, whose wrapper
+// fails a reading that runs on too far, go on after any such white space;
+// qqdl and fs2you payloads go on only after a line break that ends a line
+// of 60 bytes or more (a mail program wrapping a long link).
 //
 // A scheme name with no payload right after it ("thunder://" in a sentence
 // about the format, "thunder://，") is not a link. A link that is there but

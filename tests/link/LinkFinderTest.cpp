@@ -63,7 +63,7 @@ TEST(LinkFinder, EndsALinkAtPunctuationQuotesAndEntities) {
         "[第1集](" + a + "/) `" + b + "`",
         "var links = ['" + a + "', \"" + b + "\"];",
         "1  " + a + "\n2  " + b + "\n",
-        a + "; " + b + ",",
+        "THUNDER://" + a.substr(10) + "; Thunder://" + b.substr(10) + ",",
         "（" + a + "）【" + b + "】",
     };
     for (const std::string& text : texts) {
@@ -89,6 +89,11 @@ TEST(LinkFinder, JoinsALinkSplitOverLinesButNotTheWordsAfterIt) {
     seen = Find(link + " and more\n" + link + "\n\nZm9v");
     EXPECT_EQ(seen.outcomes, (Strings{address, address}));
     EXPECT_EQ(seen.spans, (Strings{link, link}));
+    // A qqdl payload has no wrapper to tell its end: it goes on only where a
+    // long line was wrapped.
+    const std::string qqdl = Wrap("qqdl://", "", address, "");
+    seen = Find("qqdl://aHR0cDovL2EvYmM more\n" + qqdl.substr(0, 64) + "\n" + qqdl.substr(64) + "\nsee");
+    EXPECT_EQ(seen.outcomes, (Strings{"http://a/bc", address}));
 }
 
 TEST(LinkFinder, ReportsBrokenLinksInPlaceAndSkipsBareSchemeNames) {
