@@ -3,9 +3,10 @@
 #include <string>
 #include <string_view>
 
-// The window's two conversions, on the link engine shared with torvane-link.
-// Both take and give the text boxes' UTF-16 text, read no window, and run
-// in time linear in the text's length.
+// The window's side of the link engine shared with torvane-link: the link of
+// an address, and the boxes' UTF-16 text in and out of the engine's UTF-8.
+// Nothing here reads a window; all of it runs in time linear in the text's
+// length.
 namespace ThunderLink {
 
 // "thunder://" + Base64 of "AA" + address + "ZZ", over the address's GBK
