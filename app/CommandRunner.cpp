@@ -1,6 +1,7 @@
 #include "CommandRunner.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -13,12 +14,21 @@ constexpr std::chrono::milliseconds kQuickWait{200};
 // are copied by the worker, since the clipboard takes about a second per 16
 // million characters.
 constexpr size_t kQuickCopyLength = 1 << 16;
+// How long the program may still end a copy when the window closes.
+constexpr std::chrono::milliseconds kCopyGrace{800};
+
+// The read watch: a read that has waited this long for the clipboard's data
+// is abandoned once its owner no longer answers (IsHungAppWindow: the owner
+// has taken no message for 5 s), and in any case after kReadLimitMs. A large
+// text that is only being handed over keeps its time.
+constexpr UINT kWatchPeriodMs = 250;
+constexpr ULONGLONG kRenderWaitMs = 2000, kReadLimitMs = 30000;
 
 }  // namespace
 
 CommandRunner::~CommandRunner() {
-    if (m_converting.valid()) m_converting.wait();
-    if (m_copying.valid()) m_copying.wait();
+    if (m_step == Step::Copying) m_copying.wait_for(kCopyGrace);
+    if (m_reading) Clipboard::Abandon(*m_reading);
 }
 
 void CommandRunner::Click(Command command) {
@@ -30,11 +40,16 @@ void CommandRunner::Click(Command command) {
 }
 
 void CommandRunner::Start(Command command) {
-    IClipboard& clipboard = m_clipboard;
-    Launch(Step::Converting, m_converting, [&clipboard, command] {
-        std::wstring source = clipboard.Text();
-        return command == Command::AddressToLink ? ConversionCommands::AddressToLink(std::move(source))
-                                                 : ConversionCommands::LinkToAddress(std::move(source));
+    auto watch = std::make_shared<Clipboard::Watch>();
+    m_command = command;
+    m_reading = watch;
+    if (m_window) SetTimer(m_window, m_watchTimer, kWatchPeriodMs, nullptr);
+    Launch(Step::Converting, m_converting, [watch, command]() {
+        std::optional<std::wstring> source = Clipboard::Read(nullptr, watch.get());
+        const bool linkToAddress = command == Command::LinkToAddress;
+        if (!source) return ConversionCommands::Unreadable(linkToAddress);
+        return linkToAddress ? ConversionCommands::LinkToAddress(std::move(*source))
+                             : ConversionCommands::AddressToLink(std::move(*source));
     });
 }
 
@@ -43,17 +58,18 @@ void CommandRunner::Launch(Step step, std::future<Result>& future, Work work) {
     const WPARAM number = m_stepNumber + 1;
     const HWND window = m_window;
     const UINT message = m_doneMessage;
-    future = std::async(std::launch::async, [work = std::move(work), window, message, number]() {
-        // The message goes out however the work ends; OnStepDone then waits
-        // the moment until its result is set.
-        struct Notify {
-            HWND window;
-            UINT message;
-            WPARAM number;
-            ~Notify() { PostMessageW(window, message, number, 0); }
-        } notify{window, message, number};
-        return work();
-    });
+    std::promise<Result> promise;
+    future = promise.get_future();
+    // Detached: the worker holds only what it was given, so an abandoned one
+    // may outlive the runner, and the program's end never waits for it.
+    std::thread([promise = std::move(promise), work = std::move(work), window, message, number]() mutable {
+        try {
+            promise.set_value(work());
+        } catch (...) {
+            promise.set_exception(std::current_exception());
+        }
+        PostMessageW(window, message, number, 0);
+    }).detach();
     // Busy only once the worker runs: a thread that cannot start leaves the runner idle.
     m_step = step;
     m_stepNumber = number;
@@ -66,14 +82,16 @@ void CommandRunner::OnStepDone(WPARAM step) {
     if (step != m_stepNumber || m_step == Step::Idle) return;  // already handled
     try {
         if (m_step == Step::Converting) {
-            ConversionCommands::Outcome outcome = m_converting.get();
-            m_commands.ShowInBoxes(outcome);
-            if (outcome.kind == ConversionCommands::Outcome::Kind::Converted) {
-                Copy(std::move(outcome.resultInText1 ? outcome.text1 : outcome.text2));
+            if (m_window) KillTimer(m_window, m_watchTimer);
+            m_reading.reset();
+            m_outcome = m_converting.get();
+            m_commands.ShowInBoxes(m_outcome);
+            if (m_outcome.kind == ConversionCommands::Outcome::Kind::Converted) {
+                Copy();
                 return;
             }
         } else {
-            m_copying.get();
+            Copied(m_copying.get());
         }
     } catch (...) {
         // A step that failed (out of memory, say) ends the command; the
@@ -84,14 +102,38 @@ void CommandRunner::OnStepDone(WPARAM step) {
     EndStep();
 }
 
-void CommandRunner::Copy(std::wstring result) {
-    if (result.size() <= kQuickCopyLength) {
-        m_clipboard.ReplaceText(result);
+void CommandRunner::OnWatchTimer() {
+    if (m_step != Step::Converting || !m_reading) {
+        KillTimer(m_window, m_watchTimer);
+        return;
+    }
+    const ULONGLONG since = m_reading->waitingSince;
+    if (since == 0) return;
+    const ULONGLONG waited = GetTickCount64() - since;
+    if (waited < kRenderWaitMs || (waited < kReadLimitMs && !IsHungAppWindow(GetClipboardOwner()))) return;
+    // The worker may stay blocked until the owner answers, if ever; its
+    // result is not waited for.
+    Clipboard::Abandon(*m_reading);
+    m_reading.reset();
+    if (m_window) KillTimer(m_window, m_watchTimer);
+    m_commands.ShowInBoxes(ConversionCommands::Unreadable(m_command == Command::LinkToAddress));
+    MessageBeep(MB_ICONWARNING);
+    EndStep();
+}
+
+void CommandRunner::Copy() {
+    if (m_outcome.copy.size() <= kQuickCopyLength) {
+        Copied(m_clipboard.ReplaceText(m_outcome.copy));
         EndStep();
         return;
     }
-    IClipboard& clipboard = m_clipboard;
-    Launch(Step::Copying, m_copying, [&clipboard, result = std::move(result)] { clipboard.ReplaceText(result); });
+    Launch(Step::Copying, m_copying,
+           [text = std::move(m_outcome.copy)] { return Clipboard::Write(nullptr, text); });
+}
+
+void CommandRunner::Copied(bool copied) {
+    m_commands.ShowCopied(m_outcome, copied);
+    if (!copied) MessageBeep(MB_ICONWARNING);
 }
 
 void CommandRunner::EndStep() {

@@ -87,7 +87,8 @@ bool frmTest::Show(int showCommand) {
                          frame.bottom - frame.top, nullptr, nullptr, m_instance, this))
         return false;
     m_dpi = Dpi::OfWindow(m_hwnd);
-    m_runner.Bind(m_hwnd, kCommandStepDone);
+    m_clipboard.Bind(m_hwnd);
+    m_runner.Bind(m_hwnd, kCommandStepDone, kReadWatchTimer);
     CreateControls();
     Form_Load();
     FitClientArea();
@@ -306,6 +307,10 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kCommandStepDone:
             m_runner.OnStepDone(wParam);
+            return 0;
+        case WM_TIMER:
+            if (wParam != kReadWatchTimer) break;
+            m_runner.OnWatchTimer();
             return 0;
         case WM_CAPTURECHANGED:
             m_clickStarted = false;

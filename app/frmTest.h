@@ -30,6 +30,8 @@ public:
     static constexpr int kClientHeight = 155;
     // Posted by the command runner's worker when a step of a command ends.
     static constexpr UINT kCommandStepDone = WM_APP + 1;
+    // The timer that watches a clipboard read while it runs.
+    static constexpr UINT_PTR kReadWatchTimer = 1;
     // Control identifiers, also how other programs (the end-to-end tests) find them.
     enum ControlId : int { kText1 = 101, kText2 = 102, kCommand2 = 103, kCommand3 = 104, kPicCaption = 105, kPicBorder = 106 };
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/ConversionCommands.h"
 #include "app/Module1.h"
 #include "app/ThunderLink.h"
 
@@ -63,8 +64,7 @@ void AddressToLink(benchmark::State& state) {
 
 void LinkToAddress(benchmark::State& state) {
     const std::wstring link = ThunderLink::FromAddress(LongAddress(static_cast<size_t>(state.range(0)), state.range(1) != 0));
-    const std::wstring_view payload = std::wstring_view(link).substr(10);
-    for (auto _ : state) benchmark::DoNotOptimize(ThunderLink::ToAddress(payload));
+    for (auto _ : state) benchmark::DoNotOptimize(ConversionCommands::LinkToAddress(link));
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 

@@ -1,5 +1,6 @@
 // Times the main window's two commands on one long clipboard text: an
-// address of N Mi characters (16 unless given) and then its link. It starts
+// address of N Mi characters (16 unless given), or with --lines N a list of
+// N addresses, and then its link (links). It starts
 // the real torvane.exe, presses its buttons and waits for the result on the
 // clipboard, while asking the window every 20 ms for an answer; the longest
 // wait for that answer shows whether the window stayed responsive. Then it
@@ -137,11 +138,27 @@ void TimeCommand(const char* name, HWND window, HWND button, HWND idle) {
 
 }  // namespace
 
+// A list of `count` addresses, one a line, as a download page gives them.
+std::wstring MakeList(size_t count) {
+    std::wstring list;
+    for (size_t i = 1; i <= count; ++i) {
+        if (i > 1) list += L"\r\n";
+        list += L"http://example.com/下载/第" + std::to_wstring(i) + L"集-episode.mkv";
+    }
+    return list;
+}
+
 int main(int argc, char** argv) {
-    const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 16;
-    const size_t length = megabytes << 20;
-    const std::wstring address = MakeAddress(length);
-    std::printf("window_bench: address of %zu Mi characters (ASCII and Chinese)\n", megabytes);
+    std::wstring address;
+    if (argc > 2 && std::string(argv[1]) == "--lines") {
+        const size_t lines = std::strtoul(argv[2], nullptr, 10);
+        address = MakeList(lines);
+        std::printf("window_bench: list of %zu addresses, %zu characters\n", lines, address.size());
+    } else {
+        const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 16;
+        address = MakeAddress(megabytes << 20);
+        std::printf("window_bench: address of %zu Mi characters (ASCII and Chinese)\n", megabytes);
+    }
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -187,12 +204,12 @@ int main(int argc, char** argv) {
     ConversionCommands::Outcome toLink = ConversionCommands::AddressToLink(std::move(text));
     std::printf("%-22s %8.0f ms\n", "step: address->link", MsSince(start));
     start = Clock::now();
-    clipboard.ReplaceText(toLink.text2);
-    std::printf("%-22s %8.0f ms   (%zu characters)\n", "step: write clipboard", MsSince(start), toLink.text2.size());
+    clipboard.ReplaceText(toLink.copy);
+    std::printf("%-22s %8.0f ms   (%zu characters)\n", "step: write clipboard", MsSince(start), toLink.copy.size());
     start = Clock::now();
-    const ConversionCommands::Outcome back = ConversionCommands::LinkToAddress(std::move(toLink.text2));
+    const ConversionCommands::Outcome back = ConversionCommands::LinkToAddress(std::move(toLink.copy));
     std::printf("%-22s %8.0f ms   %s\n", "step: link->address", MsSince(start),
-                back.text1 == address ? "same address" : "DIFFERENT address");
+                back.copy == address ? "same address" : "DIFFERENT address");
     start = Clock::now();
     const size_t shown = ConversionCommands::BoxText(back.text1, true).size();
     std::printf("%-22s %8.3f ms   (%zu characters)\n", "step: box text", MsSince(start), shown);

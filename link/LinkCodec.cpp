@@ -1,7 +1,6 @@
 #include "LinkCodec.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "Base64Payload.h"
@@ -218,9 +217,13 @@ std::optional<std::string_view> ToLinkBytes(std::string_view address, CharsetCho
         charset = Charset::Utf8;
         return address;
     }
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(unmappable));
-    error = std::string("character ") + code + " cannot be represented in GBK";
+    // "U+" and at least four hex digits, written by hand: printf's formatter
+    // would be the only one in torvane.exe and add 10 KB to it.
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    error = "character U+";
+    const int digits = unmappable > 0xFFFFF ? 6 : unmappable > 0xFFFF ? 5 : 4;
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) error += kHex[(unmappable >> shift) & 0xF];
+    error += " cannot be represented in GBK";
     return std::nullopt;
 }
 

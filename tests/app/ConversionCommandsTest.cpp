@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/support/FakeControls.h"
@@ -13,6 +14,7 @@ protected:
     void Given(const std::wstring& clipboardText, const std::wstring& box1 = L"one",
                const std::wstring& box2 = L"two") {
         clipboard.text = clipboardText;
+        clipboard.writes = 0;
         text1.text = box1;
         text2.text = box2;
     }
@@ -87,7 +89,7 @@ TEST_F(CommandsTest, RoundTripKeepsChineseAddress) {
 }
 
 TEST_F(CommandsTest, LinkCommandIgnoresOtherText) {
-    for (const std::wstring source : {L"", L"Thunder://QUFodHRwOi8veFpa", L" thunder://QUFodHRwOi8veFpa", L"http://x/"}) {
+    for (const std::wstring source : {L"", L"http://x/", L"Tonight: thunder://", L"中文"}) {
         Given(source);
         commands.Command3_Click();
         ExpectUnchanged(source);
@@ -95,15 +97,15 @@ TEST_F(CommandsTest, LinkCommandIgnoresOtherText) {
 }
 
 TEST_F(CommandsTest, UnusableLinkShowsSourceOnly) {
-    // Too short for the prefix, invalid Base64 (trailing "/", line break), a
-    // payload shorter than the two markers or without them ("XXhttp://xYZ"),
-    // an address with a NUL ("AAh\0ttp://xZZ") or valid in no character set
-    // ("AAhttp://\xFFZZ"): Text2 shows the source, Text1 and the clipboard
-    // stay as they were.
+    // Too short for the prefix, a payload shorter than the two markers or
+    // without them ("XXhttp://xYZ"), an address with a NUL ("AAh\0ttp://xZZ"),
+    // valid in no character set ("AAhttp://\xFFZZ") or empty ("AAZZ"), and a
+    // broken link among words: Text2 shows the source, Text1 and the
+    // clipboard stay as they were.
     for (const std::wstring source :
-         {L"thunder:/", L"thunder://QUFodHRwOi8veFpa/", L"thunder://QUFodHRwOi8v\r\neFpa", L"thunder://QUFa",
-          L"thunder://", L"thunder://WFhodHRwOi8veFla", L"thunder://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw",
-          L"thunder://QUFoAHR0cDovL3haWg==", L"thunder://QUFodHRwOi8v/1pa"}) {
+         {L"thunder:/", L"thunder://QUFa", L"thunder://", L"thunder://WFhodHRwOi8veFla",
+          L"thunder://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", L"thunder://QUFoAHR0cDovL3haWg==",
+          L"thunder://QUFodHRwOi8v/1pa", L"thunder://QUFaWg==", L"下载 thunder://QUFa 吧"}) {
         Given(source);
         commands.Command3_Click();
         EXPECT_EQ(text2.text, source);
@@ -166,4 +168,64 @@ TEST_F(CommandsTest, ReadsBothCharacterSetsAndWritesUtf8OnlyWhereGbkFallsShort) 
     Given(L"http://x/한");
     commands.Command2_Click();
     EXPECT_EQ(clipboard.text, L"thunder://QUFodHRwOi8veC/tlZxaWg==");
+}
+
+TEST_F(CommandsTest, ConvertBackReadsEveryLinkTheEngineFinds) {
+    // Other schemes, any case, and what pasting leaves around a link.
+    for (const std::wstring source :
+         {L"flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=&abc",
+          L"qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", L"THUNDER://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==",
+          L"  \"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==/\"\r\n"}) {
+        Given(source);
+        commands.Command3_Click();
+        EXPECT_EQ(text1.text, kAddress) << source;
+        EXPECT_EQ(text2.text, source);
+        EXPECT_EQ(clipboard.text, kAddress);
+    }
+
+    // Links among Chinese text, one of them broken: an address or a reason
+    // in each place, only the addresses on the clipboard.
+    Given(L"第一集：thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vMS5ta3ZaWg==，第二集 thunder://QUFa。\r\n"
+          L"第三集「qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw」");
+    commands.Command3_Click();
+    const std::wstring first = L"http://example.com/1.mkv";
+    EXPECT_EQ(clipboard.text, first + L"\r\n" + kAddress);
+    EXPECT_EQ(text1.text.substr(0, first.size() + 2), first + L"\r\n");
+    EXPECT_EQ(text1.text.find(L"【第 2 个链接无法转换：thunder://QUFa（"), first.size() + 2);
+    EXPECT_EQ(text1.text.substr(text1.text.size() - kAddress.size()), kAddress);
+}
+
+TEST_F(CommandsTest, ListsConvertLineByLineBothWays) {
+    std::wstring addresses, links;
+    for (int i = 1; i <= 10; ++i) {
+        const std::wstring address = L"http://example.com/" + std::to_wstring(i) + L".mkv";
+        Given(address);
+        commands.Command2_Click();
+        addresses += address + L"\r\n";
+        links += clipboard.text + L"\n";
+    }
+    Given(addresses);
+    commands.Command2_Click();
+    EXPECT_EQ(text1.text, addresses);
+    EXPECT_EQ(text2.text, clipboard.text);
+    std::wstring expected = links;
+    for (size_t at = 0; (at = expected.find(L'\n', at)) != std::wstring::npos; at += 2) expected.replace(at, 1, L"\r\n");
+    EXPECT_EQ(clipboard.text + L"\r\n", expected);
+
+    Given(links);  // LF line ends, as some pages give them
+    commands.Command3_Click();
+    EXPECT_EQ(clipboard.text + L"\r\n", addresses);
+    EXPECT_EQ(text1.text, clipboard.text);
+
+    // Blank lines stay; a line that is not an address is marked and left
+    // off the clipboard; ed2k and magnet addresses convert too.
+    Given(L"http://x/1\r\n\r\nnot an address\r\ned2k://|file|a|1|0|/\r\nMagnet:?xt=urn:btih:0");
+    commands.Command2_Click();
+    EXPECT_EQ(text2.text.find(L"\r\n\r\n【第 3 行不是下载地址，未转换】\r\nthunder://"), text2.text.find(L"\r\n"));
+    EXPECT_EQ(std::count(clipboard.text.begin(), clipboard.text.end(), L'\n'), 3);
+    EXPECT_EQ(clipboard.text.find(L"\r\n\r\nthunder://"), clipboard.text.find(L"\r\n"));
+    // A list without a single address changes nothing.
+    Given(L"one\r\ntwo");
+    commands.Command2_Click();
+    ExpectUnchanged(L"one\r\ntwo");
 }

@@ -9,25 +9,12 @@
 #include <vector>
 
 #include "app/Acknowledgement.h"
-#include "app/frmTest.h"
-#include "tests/support/SyntheticInput.h"
-#include "tests/support/WaitFor.h"
+#include "app/ThunderLink.h"
+#include "TorvaneProcess.h"
 
 using namespace SyntheticInput;
 
 namespace {
-
-// The program beside the tests in the build tree, or the one TORVANE_PROGRAM
-// names (the release test points it at the copy unpacked from the zip).
-std::wstring ProgramPath() {
-    wchar_t named[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"TORVANE_PROGRAM", named, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) return named;
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"..\\..\\app\\torvane.exe";
-}
 
 // The screen's pixels in a 9 x 9 square around `centre`.
 std::vector<COLORREF> ScreenPixels(POINT centre) {
@@ -38,100 +25,6 @@ std::vector<COLORREF> ScreenPixels(POINT centre) {
     ReleaseDC(nullptr, screen);
     return pixels;
 }
-
-class TorvaneTest : public testing::Test {
-protected:
-    void SetUp() override {
-        EmptyTheClipboard();
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        std::wstring command = L"\"" + ProgramPath() + L"\"";
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &m_process))
-            << GetLastError();
-        WaitForInputIdle(m_process.hProcess, 10000);
-        WaitUntil(
-            [this] {
-                HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
-                DWORD pid = 0;
-                if (candidate) GetWindowThreadProcessId(candidate, &pid);
-                if (candidate && pid == m_process.dwProcessId && IsWindowVisible(candidate)) m_window = candidate;
-                return m_window != nullptr;
-            },
-            kDeadlineMs);
-        ASSERT_NE(m_window, nullptr) << "torvane.exe showed no window";
-        text1 = GetDlgItem(m_window, frmTest::kText1);
-        text2 = GetDlgItem(m_window, frmTest::kText2);
-        command2 = GetDlgItem(m_window, frmTest::kCommand2);
-        command3 = GetDlgItem(m_window, frmTest::kCommand3);
-        SetForegroundWindow(m_window);
-        ASSERT_TRUE(WaitUntil([this] { return GetForegroundWindow() == m_window && Focused(); }, kDeadlineMs));
-    }
-
-    void TearDown() override {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
-                PostMessageW(m_window, WM_CLOSE, 0, 0);
-                if (WaitForSingleObject(m_process.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(m_process.hProcess, 9);
-            }
-            CloseHandle(m_process.hThread);
-            CloseHandle(m_process.hProcess);
-        }
-    }
-
-    // The program runs in its own process, beside others on a loaded machine.
-    static constexpr DWORD kDeadlineMs = 10000;
-
-    // Waits (pumping) until `read` gives `expected`; what it gives then, or at
-    // the deadline. A box being filled can be read half-way from another
-    // process, and the clipboard is written after the boxes, so a check waits
-    // for the whole expected text, not for any change.
-    std::wstring OnceItIs(const std::function<std::wstring()>& read, const std::wstring& expected) {
-        std::wstring now;
-        WaitUntil([&] { return (now = read()) == expected; }, kDeadlineMs);
-        return now;
-    }
-    std::wstring TextOnceItIs(HWND hwnd, const std::wstring& expected) {
-        return OnceItIs([hwnd] { return WindowText(hwnd); }, expected);
-    }
-    std::wstring ClipboardOnceItIs(const std::wstring& expected) {
-        return OnceItIs([] { return ClipboardText(); }, expected);
-    }
-
-    GUITHREADINFO ThreadInfo() {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(m_process.dwThreadId, &info);
-        return info;
-    }
-    HWND Focused() { return ThreadInfo().hwndFocus; }
-
-    // Presses the left button at `at`, waits until `pressed` shows that the
-    // program has handled the press, and lets go.
-    void PressAndRelease(POINT at, const std::function<bool()>& pressed) {
-        LeftDownAt(at);
-        EXPECT_TRUE(WaitUntil(pressed, kDeadlineMs)) << "the press was not handled";
-        LeftUpAt(at);
-    }
-
-    // Clicks the centre of one of the program's controls and returns once it
-    // has handled the release, and so any command the release sent: the
-    // control let go of the capture it took on the press, and a message sent
-    // afterwards was answered.
-    void Click(HWND control) {
-        PressAndRelease(CenterOf(control), [&] {
-            const GUITHREADINFO info = ThreadInfo();
-            return info.hwndFocus == control && info.hwndCapture == control;
-        });
-        EXPECT_TRUE(WaitUntil([&] { return !ThreadInfo().hwndCapture; }, kDeadlineMs));
-        DWORD_PTR answer = 0;
-        EXPECT_TRUE(SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kDeadlineMs, &answer));
-    }
-
-    PROCESS_INFORMATION m_process{};
-    HWND m_window = nullptr;
-    HWND text1 = nullptr, text2 = nullptr, command2 = nullptr, command3 = nullptr;
-};
 
 }  // namespace
 
@@ -353,4 +246,61 @@ TEST_F(TorvaneTest, SixteenMegabyteTextConvertsBothWays) {
     EXPECT_NE(box1.find(L"已截断：全文共 16777216 个字符"), std::wstring::npos);
     EXPECT_EQ(box2.substr(0, 30), L"thunder://QUFodHRwOi8vZXhhbXBs");
     EXPECT_NE(box2.find(L"已截断：全文共 " + std::to_wstring(linkLength) + L" 个字符"), std::wstring::npos);
+}
+
+TEST_F(TorvaneTest, ConvertBackReadsLinksAsUsersCopyThem) {
+    const std::wstring address = L"http://example.com/a.zip";
+    // A flashget, a qqdl, a capitalised and a quoted link with white space around it.
+    for (const std::wstring source :
+         {L"flashget://W0ZMQVNIR0VUXWh0dHA6Ly9leGFtcGxlLmNvbS9hLnppcFtGTEFTSEdFVF0=&abc",
+          L"qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", L"THUNDER://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==",
+          L" \"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==\"\r\n"}) {
+        SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        SetClipboardText(source);
+        Click(command3);
+        EXPECT_EQ(TextOnceItIs(text1, address), address);
+        EXPECT_EQ(WindowText(text2), source);
+        EXPECT_EQ(ClipboardOnceItIs(address), address);
+    }
+
+    // Three links among Chinese text, as a download page gives them.
+    const std::wstring page = L"第1集：thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vMS5ta3ZaWg==，第2集「"
+                              L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vMi5ta3ZaWg==」\r\n"
+                              L"第3集 thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vMy5ta3ZaWg== 。";
+    const std::wstring three =
+        L"http://example.com/1.mkv\r\nhttp://example.com/2.mkv\r\nhttp://example.com/3.mkv";
+    SetClipboardText(page);
+    Click(command3);
+    EXPECT_EQ(ClipboardOnceItIs(three), three);
+    EXPECT_EQ(TextOnceItIs(text1, three), three);
+    EXPECT_EQ(WindowText(text2), page);
+
+    // An empty address and a broken link are refused: the clipboard is not touched.
+    for (const std::wstring source : {L"thunder://QUFaWg==", L"下载：thunder://QUFodHRwOi8v。"}) {
+        SetClipboardText(source);
+        const DWORD sequence = GetClipboardSequenceNumber();
+        Click(command3);
+        EXPECT_EQ(TextOnceItIs(text2, source), source);
+        EXPECT_EQ(WindowText(text1), three);
+        EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+        EXPECT_EQ(ClipboardText(), source);
+    }
+}
+
+TEST_F(TorvaneTest, TenLineListConvertsBothWays) {
+    std::wstring addresses, links;
+    for (int i = 1; i <= 10; ++i) {
+        const std::wstring address = L"http://example.com/下载/第" + std::to_wstring(i) + L"集.mkv";
+        addresses += (i > 1 ? L"\r\n" : L"") + address;
+        links += (i > 1 ? L"\r\n" : L"") + ThunderLink::FromAddress(address);
+    }
+    SetClipboardText(addresses);
+    Click(command2);
+    EXPECT_EQ(ClipboardOnceItIs(links), links);
+    EXPECT_EQ(TextOnceItIs(text2, links), links);
+    EXPECT_EQ(WindowText(text1), addresses);
+    Click(command3);
+    EXPECT_EQ(ClipboardOnceItIs(addresses), addresses);
+    EXPECT_EQ(TextOnceItIs(text1, addresses), addresses);
+    EXPECT_EQ(WindowText(text2), links);
 }

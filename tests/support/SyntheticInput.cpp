@@ -97,9 +97,27 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y) {
     return p;
 }
 
+namespace {
+
+// Opens the clipboard as a careful program does: with a window of this
+// thread (an opener without one cannot always write after emptying), and
+// retrying while another program holds it, for up to a few seconds.
+bool OpenTheClipboard() {
+    thread_local HWND opener =
+        CreateWindowExW(0, L"STATIC", L"opener", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (!OpenClipboard(opener)) {
+        if (GetTickCount64() > end) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+}  // namespace
+
 std::wstring ClipboardText() {
     std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
+    if (!OpenTheClipboard()) return text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
             text = chars;
@@ -112,14 +130,14 @@ std::wstring ClipboardText() {
 
 std::vector<UINT> ClipboardFormats() {
     std::vector<UINT> formats;
-    if (!OpenClipboard(nullptr)) return formats;
+    if (!OpenTheClipboard()) return formats;
     for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) formats.push_back(format);
     CloseClipboard();
     return formats;
 }
 
 void PutOnClipboard(UINT format, const void* data, size_t bytes) {
-    if (!OpenClipboard(nullptr)) return;
+    if (!OpenTheClipboard()) return;
     EmptyClipboard();
     if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
         std::memcpy(GlobalLock(memory), data, bytes);
@@ -134,7 +152,7 @@ void SetClipboardText(const std::wstring& text) {
 }
 
 void EmptyTheClipboard() {
-    if (!OpenClipboard(nullptr)) return;
+    if (!OpenTheClipboard()) return;
     EmptyClipboard();
     CloseClipboard();
 }

@@ -4,16 +4,21 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// A stuck modal loop would hang the process; end it after a bound instead.
+// A stuck modal loop would hang the process; end it after a bound instead
+// (TORVANE_WATCHDOG_MS gives a longer one to a program that needs it).
 constexpr DWORD kWatchdogMs = 240000;
 
 DWORD WINAPI Watchdog(void*) {
-    Sleep(kWatchdogMs);
+    char given[16] = {};
+    const DWORD length = GetEnvironmentVariableA("TORVANE_WATCHDOG_MS", given, sizeof given);
+    const DWORD bound = length > 0 && length < sizeof given ? std::strtoul(given, nullptr, 10) : kWatchdogMs;
+    Sleep(bound);
     std::fprintf(stderr, "watchdog: test process still running after %lu ms, ending it\n",
-                 static_cast<unsigned long>(kWatchdogMs));
+                 static_cast<unsigned long>(bound));
     std::fflush(stderr);
     ExitProcess(3);
 }

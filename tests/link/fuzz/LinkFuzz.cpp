@@ -4,16 +4,17 @@
 // for any input: one result line per input line, decoded addresses that
 // every scheme takes back, links found in a text that decode alone as they
 // did in it, the same output with and without --verbose, and
-// the link encoder agreeing with Module1, and the window reading a thunder
-// link as torvane-link does. Input in UTF-16 or GBK is decoded on the way in.
+// the link encoder agreeing with Module1, and the window's convert-back
+// giving the addresses torvane-link --extract gives. Input in UTF-16 or GBK
+// is decoded on the way in.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/ConversionCommands.h"
 #include "app/Module1.h"
 #include "app/ThunderLink.h"
 #include "link/Base64Payload.h"
@@ -92,13 +93,6 @@ void CheckLine(std::string_view line) {
     LinkConverter decoder;
     const LinkConverter::Result& decoded = decoder.Convert(line);
     if (decoded.status != LinkConverter::Result::Status::Converted || decoded.depth == 0) return;
-    // Where the window takes the same link, it finds the same address.
-    constexpr std::string_view kThunder = "thunder://";
-    if (decoded.depth == 1 && line.substr(0, kThunder.size()) == kThunder) {
-        const std::string_view payload = line.substr(kThunder.size());
-        const std::optional<std::wstring> window = ThunderLink::ToAddress(std::wstring(payload.begin(), payload.end()));
-        if (window) Require(Utf8::FromUtf16(std::u16string(window->begin(), window->end())) == decoded.address);
-    }
     // A decoded address is printable UTF-8, and every scheme takes it back:
     // put into a link in the set it was read in and read back in that set,
     // it comes out the same.
@@ -132,6 +126,33 @@ void CheckExtract(std::string_view text) {
     }
 }
 
+// The window's convert-back gives the addresses `torvane-link --extract`
+// gives, in order; where that finds none, the window converts only a text
+// it reads by its older rule ("t", any nine characters, a payload).
+void CheckWindow(std::string_view text) {
+    if (!Utf8::IsValid(text)) return;  // the window's text is UTF-16: it holds no invalid UTF-8
+    FuzzStreams streams(text, text.size() + 1);
+    LinkTool::Main({"--extract"}, streams);
+    std::wstring addresses;
+    size_t count = 0;
+    for (size_t start = 0; start < streams.out.size();) {
+        const size_t end = streams.out.find('\n', start);
+        const std::string_view line = std::string_view(streams.out).substr(start, end - start);
+        if (!line.empty()) {
+            if (count++) addresses += L"\r\n";
+            addresses += ThunderLink::FromUtf8(line);
+        }
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    const ConversionCommands::Outcome window = ConversionCommands::LinkToAddress(ThunderLink::FromUtf8(text));
+    const bool converted = window.kind == ConversionCommands::Outcome::Kind::Converted;
+    if (count > 0)
+        Require(converted && window.copy == addresses);
+    else
+        Require(!converted || (text.front() == 't' && !window.copy.empty()));
+}
+
 void CheckEncoder(std::string_view bytes) {
     std::string mine;
     Base64Payload::Encode(bytes, mine);
@@ -157,5 +178,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckEncoder(input.substr(0, 512));
     CheckExtract(input);
+    CheckWindow(input);
     return 0;
 }

@@ -16,7 +16,7 @@ sources=(
   "$root"/link/Base64Payload.cpp "$root"/link/Charset.cpp "$root"/link/CommandLine.cpp "$root"/link/Gbk.cpp "$root"/link/Json.cpp "$root"/link/LineBatch.cpp
   "$root"/link/LinkCodec.cpp "$root"/link/LinkConverter.cpp "$root"/link/LinkFinder.cpp "$root"/link/LinkTool.cpp "$root"/link/Scheme.cpp
   "$root"/link/Utf8.cpp "$root"/link/InputDecoder.cpp "$root"/link/IStreams.cpp "$root"/link/Messages.cpp
-  "$root"/app/AnsiCodePage.cpp "$root"/app/Module1.cpp "$root"/app/ThunderLink.cpp
+  "$root"/app/AnsiCodePage.cpp "$root"/app/ConversionCommands.cpp "$root"/app/Module1.cpp "$root"/app/ThunderLink.cpp
 )
 fuzzer="$work/link_fuzz"
 rebuild=0
