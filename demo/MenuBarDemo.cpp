@@ -16,6 +16,7 @@
 #include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/HighContrast.h"
 #include "plumbing/IForm.h"
 #include "plumbing/UniqueHandle.h"
 #include "resources/resource.h"
@@ -115,12 +116,31 @@ public:
         m_dpi = Dpi::OfWindow(m_hwnd);
         m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
 
-        m_caption = std::make_shared<cOrvelCaption>();
-        ShippedSkin::Style(*m_caption);
-        ShippedSkin::Attach(*m_caption, *this, m_instance);
+        FollowHighContrast();
         ShowWindow(m_hwnd, showCommand);
         UpdateWindow(m_hwnd);
         return true;
+    }
+
+    // Skinned while no high-contrast theme is on; with one, the system's own
+    // frame and menu bar, in the theme's colours.
+    void FollowHighContrast() {
+        if ((m_caption != nullptr) != HighContrast::On()) return;
+        if (m_caption) {
+            m_caption.reset();  // detaches: the window gets its frame and menu back
+        } else {
+            m_caption = std::make_shared<cOrvelCaption>();
+            ShippedSkin::Style(*m_caption);
+            ShippedSkin::Attach(*m_caption, *this, m_instance);
+        }
+        SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Refresh();
+    }
+
+    // The window's menu, wherever it is shown.
+    HMENU Menu() const {
+        return m_caption && m_caption->MenuBar() ? m_caption->MenuBar()->hMenu() : GetMenu(m_hwnd);
     }
 
     // For screenshots: rest the pointer on bar item `item`, or open its popup.
@@ -163,7 +183,7 @@ private:
             case WM_ERASEBKGND: {
                 RECT r{};
                 GetClientRect(hwnd, &r);
-                FillRect(reinterpret_cast<HDC>(wParam), &r, m_brush.get());
+                FillRect(reinterpret_cast<HDC>(wParam), &r, m_caption ? m_brush.get() : GetSysColorBrush(COLOR_WINDOW));
                 return 1;
             }
             case WM_PAINT:
@@ -177,11 +197,15 @@ private:
                 Refresh();
                 return 0;
             }
+            case WM_SETTINGCHANGE:
+            case WM_THEMECHANGED:
+                FollowHighContrast();
+                break;
             case WM_TIMER:
                 if (wParam == kShowTimer) OnShowTimer();
                 return 0;
             case WM_DESTROY:
-                m_caption->Detach();
+                m_caption.reset();
                 m_brush.reset();
                 PostQuitMessage(0);
                 return 0;
@@ -190,7 +214,7 @@ private:
     }
 
     void OnCommand(UINT id) {
-        HMENU menu = m_caption->MenuBar() ? m_caption->MenuBar()->hMenu() : nullptr;
+        const HMENU menu = Menu();
         switch (id) {
             case kExit:
                 DestroyWindow(m_hwnd);
@@ -235,6 +259,7 @@ private:
     void OnShowTimer() {
         KillTimer(m_hwnd, kShowTimer);
         RECT r{};
+        if (!m_caption) return;
         m_caption->MenuBar()->GetItemScreenRect(m_showItem, r);
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         if (!m_showOpen) return;
