@@ -18,6 +18,7 @@
 #include "plumbing/Dpi.h"
 #include "plumbing/HighContrast.h"
 #include "plumbing/IForm.h"
+#include "plumbing/StdFont.h"
 #include "plumbing/UniqueHandle.h"
 #include "resources/resource.h"
 
@@ -115,6 +116,9 @@ public:
         if (!m_hwnd) return false;
         m_dpi = Dpi::OfWindow(m_hwnd);
         m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
+        // The body text in the skin's face and size, made for the window's DPI as it paints.
+        m_font.Name(ShippedSkin::kFontName);
+        m_font.Size(ShippedSkin::kFontSize);
 
         FollowHighContrast();
         ShowWindow(m_hwnd, showCommand);
@@ -252,7 +256,9 @@ private:
         GetClientRect(m_hwnd, &r);
         InflateRect(&r, -Dpi::Scale(16, m_dpi), -Dpi::Scale(16, m_dpi));
         const std::string text = "Use the menu bar in the caption: point, click, Alt+letter, arrow keys.\r\n\r\n" + m_last;
+        const HGDIOBJ old = SelectObject(dc, m_font.Handle(m_dpi));
         DrawTextA(dc, text.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
         EndPaint(m_hwnd, &ps);
     }
 
@@ -279,6 +285,7 @@ private:
     HWND m_hwnd = nullptr;
     int m_dpi = Dpi::kBase;
     UniqueBrush m_brush;
+    StdFont m_font;
     std::shared_ptr<cOrvelCaption> m_caption;
     std::string m_last;
     bool m_showOpen = false;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "plumbing/Dpi.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 
@@ -154,6 +155,9 @@ protected:
     HWND m_window = nullptr;
     Accessible m_title, m_menu;
 };
+
+// The same at each display scale (the DPI groups).
+class DemoDpi : public DemoAccess {};
 
 }  // namespace
 
@@ -316,4 +320,28 @@ TEST_F(DemoAccess, F10AndAltAlonePutTheMenuBarInKeyboardMode) {
     PressKey(VK_F4);
     Key(VK_MENU, true);
     EXPECT_TRUE(WaitUntil([this] { return Exited(); }, kDeadlineMs));
+}
+
+TEST_F(DemoDpi, BodyTextIsMadeForTheDisplayScale) {
+    // The first line of the body text, read from the screen: its ink runs
+    // from the capitals' tops to the descenders' bottoms, about the font's
+    // em height (9 points at this DPI), not a fixed size.
+    const int dpi = Dpi::OfWindow(nullptr);
+    const int em = MulDiv(9, dpi, 72);
+    const POINT origin = ClientToScreenPoint(m_window, Dpi::Scale(16, dpi), Dpi::Scale(16, dpi));
+    const int width = Dpi::Scale(200, dpi), height = 3 * em;
+    HDC screen = GetDC(nullptr);
+    const COLORREF back = GetPixel(screen, origin.x - 2, origin.y - 2);
+    int first = -1, last = -1;
+    for (int y = 0; y < height && (last < 0 || last == y - 1); ++y) {
+        bool ink = false;
+        for (int x = 0; x < width && !ink; ++x) ink = GetPixel(screen, origin.x + x, origin.y + y) != back;
+        if (ink && first < 0) first = y;
+        if (ink) last = y;
+    }
+    ReleaseDC(nullptr, screen);
+    ASSERT_GE(first, 0) << "no text at " << origin.x << "," << origin.y;
+    const int ink = last - first + 1;
+    EXPECT_GE(ink, em * 7 / 10) << "at " << dpi << " DPI";
+    EXPECT_LE(ink, em * 13 / 10) << "at " << dpi << " DPI";
 }
