@@ -681,6 +681,15 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
                 T.left = Px(kTextLeft) + rec.textWidth + Px(8);
                 DrawItemText(dc, rec.accel, T, disabled, DT_VCENTER | DT_SINGLELINE);
             }
+            if (GetSubMenu(menu, rec.pos)) {
+                // The submenu arrow: the symbol font's, at the window's DPI,
+                // inside the highlight's edge.
+                RECT A = R;
+                A.right -= Px(4);
+                A.left = A.right - Px(12);
+                const SelectGuard symbol(dc, hSymbolFont());
+                DrawItemText(dc, "8", A, disabled, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            }
             if (highlighted && !disabled) {
                 RECT H = R;
                 H.left += Px(2);
@@ -690,6 +699,11 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
         }
     }
     BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+    // The system draws its own submenu arrow, one size for every DPI, over an
+    // owner-drawn item once WM_DRAWITEM returns; the item's rectangle leaves
+    // the clip region so that the arrow drawn above is the only one.
+    if (GetSubMenu(menu, rec.pos))
+        ExcludeClipRect(dis.hDC, dis.rcItem.left, dis.rcItem.top, dis.rcItem.right, dis.rcItem.bottom);
     return 0;
 }
 
