@@ -21,6 +21,9 @@ constexpr int kTileWidth = 52;
 constexpr int kButtonTop = 5;
 constexpr RECT kIconArea{12, 11, 42, 43};  // answers as the system menu
 constexpr int kTitleLeft = 92, kTitleRightGap = 96;
+// The inner line above the caption's lower band, which holds the menu bar;
+// the band starts on the row below the line (one pixel thick at 96 DPI).
+constexpr int kMenuBandLine = 30;
 constexpr int kPressPollMs = 50;
 // The pointer messages the caption follows for the buttons' hover look, and the DPI change.
 constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED, WM_GETOBJECT, WM_SYSCOMMAND};
@@ -283,14 +286,15 @@ void cOrvelCaption::ShowSystemMenu() {
     if (command) PostMessageA(m_hWnd, WM_SYSCOMMAND, command, 0);
 }
 
-int cOrvelCaption::TitleBandHeight() const noexcept {
-    // Above the menu bar where there is one, and down to the buttons' bottom.
+int cOrvelCaption::MenuBandTop() const noexcept {
     const int capH = m_cCaptionDC ? m_cCaptionDC->Height() : 0;
-    if (!m_cMenu || m_cMenu->ItemCount() == 0) return capH;
-    LONG bottom = capH / 2;
-    for (int i = kClose; i <= kMin; ++i)
-        if (HasButton(i)) bottom = std::max(bottom, m_tBtnR[i].bottom);
-    return static_cast<int>(bottom);
+    const int band = S(kMenuBandLine) + S(1);
+    return band < capH ? band : capH / 2;  // a caption without the band: its lower half
+}
+
+int cOrvelCaption::TitleBandHeight() const noexcept {
+    if (m_cMenu && m_cMenu->ItemCount() > 0) return MenuBandTop();
+    return m_cCaptionDC ? m_cCaptionDC->Height() : 0;
 }
 
 int cOrvelCaption::ButtonOfChild(int child) noexcept {
@@ -498,7 +502,9 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
         lf.lfWeight = FW_NORMAL;
         const UniqueFont menuFont(CreateFontIndirectA(&lf));
         m_cMenu->hMenu(m_cNCS->hMenu());
-        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, capH / 2, xR - lActiveLeftEnd, capH / 2, S(2) - capH / 2);
+        // The bar fills the band under the inner line (Render drops the strip by 2 pixels itself).
+        const int band = MenuBandTop();
+        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, band - S(2), xR - lActiveLeftEnd, capH - band, band - capH);
     }
 
     // 9. The whole caption strip in one copy.

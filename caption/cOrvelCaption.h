@@ -163,6 +163,8 @@ private:
     void OnNcMouseMove(POINT screen);
     void SetHot(int index);
     bool IsActive() const noexcept;
+    // The first row of the caption's lower band, where the menu bar is drawn.
+    int MenuBandTop() const noexcept;
     // The title band's height in window rows: the caption without the menu bar.
     int TitleBandHeight() const noexcept;
     // The caption button a title bar child stands for, -1 for none.

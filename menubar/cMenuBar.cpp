@@ -163,10 +163,14 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
         const std::string text = ReadItem(m_hMenu, static_cast<UINT>(p), TRUE, MIIM_TYPE, info);
         RECT T{0, 0, 0, lHeight};
         DrawTextA(mem, text.c_str(), -1, &T, DT_CALCRECT);
-        OffsetRect(&T, x, Px(2));
+        // The text on the strip's middle rows; its box stays on the strip,
+        // so a hot or pressed item never reaches over the strip's edges.
+        OffsetRect(&T, x, (lHeight - (T.bottom - T.top)) / 2);
         RECT B = T;
         InflateRect(&B, Px(2), Px(2));
         B.right += Px(7);
+        B.top = std::max<LONG>(B.top, 0);
+        B.bottom = std::min<LONG>(B.bottom, lHeight);
         const int k = ++m_iCount;
 
         bool sunken = false;

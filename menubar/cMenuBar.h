@@ -54,7 +54,8 @@ public:
     std::int32_t CaptionHeight() const noexcept { return m_lCaptionHeight; }
     // Draws the bar into the lWidth x lHeight strip at (lLeft, lTop) of lhDC,
     // moved down by 2 pixels at 96 DPI (scaled at others), and records where each item went; lYoffset turns the strip's rows
-    // into caption rows. Draws nothing while there is no menu.
+    // into caption rows. Items are centred on the strip's rows and their
+    // boxes kept within them. Draws nothing while there is no menu.
     void Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int lHeight, int lYoffset);
 
     // The popup items' font (shared with whoever handed it over); the symbol

@@ -61,6 +61,13 @@ TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
                                              << "," << drawn.bottom << "; hit " << hit.left << "," << hit.top << " "
                                              << hit.right << "," << hit.bottom;
         EXPECT_LE(drawn.bottom, band.bottom);
+        // ... and on the caption's lower band: below the inner line that
+        // separates it from the title plate (the first row, going up from
+        // the band's bottom right of the last item, that is not the band's).
+        const int x = w.ItemRect(4).right + 4;
+        int line = band.bottom - 1;
+        while (line > 0 && w.Pixel(x, line - 1) == w.Pixel(x, band.bottom - 1)) --line;
+        EXPECT_GE(drawn.top, line);
         // The pointer over any part of the drawn box makes that item hot.
         for (POINT at : {POINT{(drawn.left + drawn.right) / 2, drawn.top + 1},
                          POINT{(drawn.left + drawn.right) / 2, (drawn.top + drawn.bottom) / 2},
