@@ -6,6 +6,7 @@
 //   menubar_demo.exe             the window
 //   menubar_demo.exe --hot N     ... with the pointer resting on bar item N
 //   menubar_demo.exe --open N    ... with bar item N's popup open (for screenshots)
+//   menubar_demo.exe --close     ... with the pointer resting on the close button
 #include <windows.h>
 
 #include <cstdlib>
@@ -147,7 +148,8 @@ public:
         return m_caption && m_caption->MenuBar() ? m_caption->MenuBar()->hMenu() : GetMenu(m_hwnd);
     }
 
-    // For screenshots: rest the pointer on bar item `item`, or open its popup.
+    // For screenshots: rest the pointer on bar item `item` (0: the close
+    // button), or open its popup.
     void ShowOff(bool open, int item) {
         m_showOpen = open;
         m_showItem = item;
@@ -266,8 +268,17 @@ private:
         KillTimer(m_hwnd, kShowTimer);
         RECT r{};
         if (!m_caption) return;
+        if (m_showItem == 0) {
+            RECT window{};
+            GetWindowRect(m_hwnd, &window);
+            r = m_caption->ButtonRect(0);
+            OffsetRect(&r, window.left, window.top);
+        }
         m_caption->MenuBar()->GetItemScreenRect(m_showItem, r);
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        // A move there and back: the window hears of the pointer from input, not from SetCursorPos.
+        mouse_event(MOUSEEVENTF_MOVE, 1, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_MOVE, static_cast<DWORD>(-1), 0, 0, 0);
         if (!m_showOpen) return;
         // Open the popup with a click, then point at its second item. The
         // pointer moves come from a thread timer, which also ticks inside
@@ -299,6 +310,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     DemoWindow demo(instance);
     if (!demo.Create(showCommand)) return 1;
     const std::string args = commandLine ? commandLine : "";
+    if (args.find("--close") != std::string::npos) demo.ShowOff(false, 0);
     for (const char* option : {"--hot ", "--open "}) {
         if (const size_t at = args.find(option); at != std::string::npos)
             demo.ShowOff(std::strcmp(option, "--open ") == 0, std::atoi(args.c_str() + at + std::strlen(option)));

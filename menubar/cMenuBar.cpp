@@ -692,7 +692,7 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
                 A.right -= Px(4);
                 A.left = A.right - Px(12);
                 const SelectGuard symbol(dc, hSymbolFont());
-                DrawItemText(dc, "8", A, disabled, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                DrawItemText(dc, "4", A, disabled, DT_CENTER | DT_VCENTER | DT_SINGLELINE);  // right-pointing
             }
             if (highlighted && !disabled) {
                 RECT H = R;

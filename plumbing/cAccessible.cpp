@@ -208,22 +208,21 @@ STDMETHODIMP cAccessible::get_accDefaultAction(VARIANT child, BSTR* action) noex
     return Text(child, &AccessibleElement::defaultAction, action);
 }
 
-STDMETHODIMP cAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {
-    if (!role) return E_POINTER;
-    VariantInit(role);
+HRESULT cAccessible::Number(const VARIANT& child, long AccessibleElement::*field, VARIANT* out) noexcept {
+    if (!out) return E_POINTER;
+    VariantInit(out);
     AccessibleElement element;
     if (const HRESULT hr = Describe(child, element); FAILED(hr)) return hr;
-    SetChild(role, element.role);
+    SetChild(out, element.*field);
     return S_OK;
 }
 
+STDMETHODIMP cAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {
+    return Number(child, &AccessibleElement::role, role);
+}
+
 STDMETHODIMP cAccessible::get_accState(VARIANT child, VARIANT* state) noexcept {
-    if (!state) return E_POINTER;
-    VariantInit(state);
-    AccessibleElement element;
-    if (const HRESULT hr = Describe(child, element); FAILED(hr)) return hr;
-    SetChild(state, element.state);
-    return S_OK;
+    return Number(child, &AccessibleElement::state, state);
 }
 
 STDMETHODIMP cAccessible::get_accHelpTopic(BSTR* file, VARIANT, long* topic) noexcept {

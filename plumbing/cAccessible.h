@@ -66,6 +66,8 @@ private:
     HRESULT Describe(const VARIANT& child, AccessibleElement& element) noexcept;
     // One text of an element, S_FALSE (and no string) when it is empty.
     HRESULT Text(const VARIANT& child, std::wstring AccessibleElement::*field, BSTR* out) noexcept;
+    // A number of an element (role, state) as a VT_I4 variant.
+    HRESULT Number(const VARIANT& child, long AccessibleElement::*field, VARIANT* out) noexcept;
     // A text the elements never have (value, description, help): S_FALSE.
     HRESULT NoText(const VARIANT& child, BSTR* out) noexcept;
 

@@ -294,21 +294,20 @@ TEST_F(DemoAccess, F10AndAltAlonePutTheMenuBarInKeyboardMode) {
     ASSERT_TRUE(WaitUntil([&] { return focused(1); }, kDeadlineMs));
     PressKey(VK_RIGHT);
     ASSERT_TRUE(WaitUntil([&] { return focused(2); }, kDeadlineMs));
-    PressKey(VK_DOWN);  // opens the hot item's popup
-    ASSERT_TRUE(WaitUntil([&] { return ShownPopup(m_process.dwProcessId) != nullptr; }, kDeadlineMs));
-    EXPECT_TRUE(m_menu.State(2) & STATE_SYSTEM_PRESSED);
-    // The loop has ended when the item comes up: keys go to the window again.
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return !(m_menu.State(2) & STATE_SYSTEM_PRESSED); }, kDeadlineMs));
-
+    // A key that opens item's popup, pressed; the loop has ended once the
+    // item comes up after Escape, and keys go to the window again.
+    const auto opens = [&](WORD key, long item) {
+        PressKey(key);
+        ASSERT_TRUE(WaitUntil([&] { return ShownPopup(m_process.dwProcessId) != nullptr; }, kDeadlineMs));
+        EXPECT_TRUE(m_menu.State(item) & STATE_SYSTEM_PRESSED);
+        PressKey(VK_ESCAPE);
+        ASSERT_TRUE(WaitUntil([&] { return !(m_menu.State(item) & STATE_SYSTEM_PRESSED); }, kDeadlineMs));
+    };
+    opens(VK_DOWN, 2);  // the hot item's popup
     // Alt alone, then a mnemonic letter: that item's popup.
     PressKey(VK_MENU);
     ASSERT_TRUE(WaitUntil([&] { return focused(1); }, kDeadlineMs));
-    PressKey('V');
-    ASSERT_TRUE(WaitUntil([&] { return ShownPopup(m_process.dwProcessId) != nullptr; }, kDeadlineMs));
-    EXPECT_TRUE(m_menu.State(3) & STATE_SYSTEM_PRESSED);
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return !(m_menu.State(3) & STATE_SYSTEM_PRESSED); }, kDeadlineMs));
+    opens('V', 3);
 
     // Alt alone again leaves the mode: no item is hot any more.
     PressKey(VK_MENU);
