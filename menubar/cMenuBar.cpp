@@ -371,8 +371,9 @@ void cMenuBar::KeyboardMode() {
     int open = 0;
     MSG msg;
     while (m_bKeyboard) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that waits for it
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that waits for it
             break;
         }
         const bool keyDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
