@@ -8,6 +8,7 @@
 #include "Acknowledgement.h"
 #include "caption/ShippedSkin.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/HighContrast.h"
 #include "plumbing/WindowPlacement.h"
 #include "resources/resource.h"
 
@@ -174,8 +175,25 @@ void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 void frmTest::Form_Load() {
+    if (HighContrast::On()) return;  // the system's frame, in the theme's colours
     m_cCaption = std::make_shared<cOrvelCaption>();
     ApplySkin(*this, *m_cCaption);
+}
+
+void frmTest::FollowHighContrast() {
+    const bool skinned = m_cCaption != nullptr;
+    if (skinned != HighContrast::On()) return;
+    if (skinned) {
+        // The caption detaches as it goes: the system's frame and menu come back.
+        m_cCaption.reset();
+        m_backBrush.reset();
+        m_backColor = GetSysColor(COLOR_BTNFACE);
+    } else {
+        Form_Load();
+    }
+    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientArea();
+    Refresh();
 }
 
 void frmTest::ApplySkin(frmTest& f, cOrvelCaption& caption) {
@@ -302,6 +320,10 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 if (PtInRect(&client, at)) Form_Click();
             }
             return 0;
+        case WM_SETTINGCHANGE:
+        case WM_THEMECHANGED:
+            FollowHighContrast();
+            break;
         case WM_DPICHANGED:
             OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

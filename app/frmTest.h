@@ -65,6 +65,9 @@ private:
     // WM_DPICHANGED: the layout at the new DPI, in the suggested rectangle.
     void OnDpiChanged(int dpi, const RECT& suggested);
     void Form_Load();
+    // Skins the window while no high-contrast theme is on, and gives it the
+    // system's own frame and colours while one is, switching as it changes.
+    void FollowHighContrast();
     void Form_Click();
     // Sets the skin's colours and fonts and attaches it with the two bitmaps.
     void ApplySkin(frmTest& f, cOrvelCaption& caption);

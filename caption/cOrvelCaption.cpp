@@ -8,6 +8,7 @@
 
 #include "plumbing/Dpi.h"
 #include "plumbing/MSubclass.h"
+#include "plumbing/cAccessible.h"
 #include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
@@ -20,9 +21,27 @@ constexpr int kTileWidth = 52;
 constexpr int kButtonTop = 5;
 constexpr RECT kIconArea{12, 11, 42, 43};  // answers as the system menu
 constexpr int kTitleLeft = 92, kTitleRightGap = 96;
+// The inner line above the caption's lower band, which holds the menu bar;
+// the band starts on the row below the line (one pixel thick at 96 DPI).
+constexpr int kMenuBandLine = 30;
 constexpr int kPressPollMs = 50;
 // The pointer messages the caption follows for the buttons' hover look, and the DPI change.
-constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED};
+constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED, WM_GETOBJECT, WM_SYSCOMMAND};
+
+// A system menu item's text as a reader says it: the system's own word for
+// the command, in the system's language.
+std::wstring SystemMenuWord(HWND hwnd, UINT command, const wchar_t* fallback) {
+    wchar_t text[128] = {};
+    const HMENU menu = GetSystemMenu(hwnd, FALSE);
+    if (!menu || GetMenuStringW(menu, command, text, 128, MF_BYCOMMAND) <= 0) return fallback;
+    const std::wstring name = cAccessible::MenuName(text);
+    return name.empty() ? fallback : name;
+}
+
+// The word for pressing a button, in the user's language.
+const wchar_t* PressWord() noexcept {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE ? L"按下" : L"Press";
+}
 
 void Copy(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy) {
     BitBlt(target, x, y, width, height, source, sx, sy, SRCCOPY);
@@ -169,8 +188,34 @@ void cOrvelCaption::Reskin(int dpi) {
 
 int cOrvelCaption::S(int px96) const noexcept { return Dpi::Scale(px96, m_artDpi); }
 
-LRESULT cOrvelCaption::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+EMsgHandling cOrvelCaption::MsgResponse() {
+    // The accessible objects and the keys are answered here (or handed on by
+    // WindowProc itself); the rest goes on to the window.
+    const UINT message = MSubclass::CurrentMessage();
+    return message == WM_GETOBJECT || message == WM_SYSCOMMAND ? mhConsume : mhCallPreviousAfter;
+}
+
+LRESULT cOrvelCaption::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     switch (iMsg) {
+        case WM_GETOBJECT: {
+            // The object id travels in the low 32 bits of lParam.
+            const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
+            if (id == OBJID_TITLEBAR) return cAccessible::Answer(wParam, SharedFrom(this));
+            if (id == OBJID_MENU && m_cMenu && m_cMenu->ItemCount() > 0) return cAccessible::Answer(wParam, m_cMenu);
+            return MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam);
+        }
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == ' ' && HasButton(kClose)) {
+                // Alt+Space: the system would place its menu where its own caption would be.
+                ShowSystemMenu();
+                return 0;
+            }
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && m_cMenu && m_cMenu->ItemCount() > 0) {
+                // Alt alone or F10: the menu bar drawn in the caption takes the keys.
+                m_cMenu->KeyboardMode();
+                return 0;
+            }
+            return MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam);
         case WM_NCMOUSEMOVE:
             OnNcMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             break;
@@ -199,6 +244,10 @@ void cOrvelCaption::OnNcMouseMove(POINT screen) {
 void cOrvelCaption::SetHot(int index) {
     if (index == m_iHot || !m_hWnd) return;
     const int was = std::exchange(m_iHot, index);
+    // Readers hear the hot button change as the system's title bar tells it.
+    constexpr int kChildOf[] = {kChildClose, kChildMax, kChildMin};
+    for (int i : {was, index})
+        if (i >= 0) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_TITLEBAR, kChildOf[i]);
     {
         WindowDC dc = WindowDC::Whole(m_hWnd);
         if (was >= 0) DrawButton(dc.get(), was, kNormal);
@@ -210,6 +259,104 @@ void cOrvelCaption::SetHot(int index) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, m_hWnd, 0};
         m_bTracking = TrackMouseEvent(&track) != FALSE;
     }
+}
+
+void cOrvelCaption::ShowSystemMenu() {
+    const HMENU menu = GetSystemMenu(m_hWnd, FALSE);
+    if (!menu) return;
+    // The items that apply to the window as it is now, as the system sets
+    // them before it shows the menu.
+    const LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
+    const bool zoomed = (style & WS_MAXIMIZE) != 0, iconic = (style & WS_MINIMIZE) != 0;
+    auto enable = [menu](UINT command, bool on) {
+        EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(SC_RESTORE, zoomed || iconic);
+    enable(SC_MOVE, !zoomed && !iconic);
+    enable(SC_SIZE, !zoomed && !iconic && (style & WS_THICKFRAME));
+    enable(SC_MINIMIZE, !iconic && (style & WS_MINIMIZEBOX));
+    enable(SC_MAXIMIZE, !zoomed && (style & WS_MAXIMIZEBOX));
+    SetMenuDefaultItem(menu, SC_CLOSE, FALSE);
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    const int B = m_cBorderDC ? m_cBorderDC->Height() : 0;
+    const int titleBottom = TitleBandHeight();
+    const UINT command = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_NONOTIFY,
+                                          window.left + B, window.top + titleBottom, m_hWnd, nullptr);
+    if (command) PostMessageA(m_hWnd, WM_SYSCOMMAND, command, 0);
+}
+
+int cOrvelCaption::MenuBandTop() const noexcept {
+    const int capH = m_cCaptionDC ? m_cCaptionDC->Height() : 0;
+    const int band = S(kMenuBandLine) + S(1);
+    return band < capH ? band : capH / 2;  // a caption without the band: its lower half
+}
+
+int cOrvelCaption::TitleBandHeight() const noexcept {
+    if (m_cMenu && m_cMenu->ItemCount() > 0) return MenuBandTop();
+    return m_cCaptionDC ? m_cCaptionDC->Height() : 0;
+}
+
+int cOrvelCaption::ButtonOfChild(int child) noexcept {
+    switch (child) {
+        case kChildMin: return kMin;
+        case kChildMax: return kMax;
+        case kChildClose: return kClose;
+        default: return -1;
+    }
+}
+
+WPARAM cOrvelCaption::ButtonCommand(int index) const noexcept {
+    switch (index) {
+        case kClose: return SC_CLOSE;
+        case kMax: return (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE;
+        default: return SC_MINIMIZE;
+    }
+}
+
+bool cOrvelCaption::ButtonDown(int index) const noexcept {
+    return index == kClose ? m_bDownClose : index == kMax ? m_bDownMax : m_bDownMin;
+}
+
+bool cOrvelCaption::DescribeElement(int child, AccessibleElement& element) {
+    if (!m_hWnd || !m_cCaptionDC) return false;
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    if (child == CHILDID_SELF) {
+        const int length = GetWindowTextLengthW(m_hWnd);
+        element.name.assign(static_cast<size_t>(length) + 1, L'\0');
+        element.name.resize(static_cast<size_t>(GetWindowTextW(m_hWnd, element.name.data(), length + 1)));
+        element.role = ROLE_SYSTEM_TITLEBAR;
+        element.state = STATE_SYSTEM_FOCUSABLE;
+        element.screen = {window.left, window.top, window.right, window.top + TitleBandHeight()};
+        return true;
+    }
+    element.role = ROLE_SYSTEM_PUSHBUTTON;
+    const int index = ButtonOfChild(child);
+    if (index < 0 || !HasButton(index)) {
+        element.state = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE;
+        return true;
+    }
+    const WPARAM command = ButtonCommand(index);
+    static constexpr const wchar_t* kFallback[] = {L"Close", L"Maximize", L"Minimize"};
+    element.name = SystemMenuWord(m_hWnd, static_cast<UINT>(command), command == SC_RESTORE ? L"Restore" : kFallback[index]);
+    element.defaultAction = PressWord();
+    const UINT menuState = GetMenuState(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
+    const bool closeOff = index == kClose && menuState != static_cast<UINT>(-1) && (menuState & MF_GRAYED);
+    if (!IsWindowEnabled(m_hWnd) || closeOff) element.state |= STATE_SYSTEM_UNAVAILABLE;
+    if (ButtonDown(index)) element.state |= STATE_SYSTEM_PRESSED;
+    if (index == m_iHot) element.state |= STATE_SYSTEM_HOTTRACKED;
+    element.screen = m_tBtnR[index];
+    OffsetRect(&element.screen, window.left, window.top);
+    return true;
+}
+
+bool cOrvelCaption::DoDefaultAction(int child) {
+    const int index = ButtonOfChild(child);
+    if (index < 0 || !HasButton(index) || !m_cNCS || !IsWindowEnabled(m_hWnd)) return false;
+    // As a release over the button does: the command is posted.
+    m_cNCS->SysCommand(ButtonCommand(index));
+    return true;
 }
 
 void cOrvelCaption::GetTopMarginHeight(int& cy) { cy = m_cCaptionDC->Height(); }
@@ -355,7 +502,9 @@ void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBotto
         lf.lfWeight = FW_NORMAL;
         const UniqueFont menuFont(CreateFontIndirectA(&lf));
         m_cMenu->hMenu(m_cNCS->hMenu());
-        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, capH / 2, xR - lActiveLeftEnd, capH / 2, S(2) - capH / 2);
+        // The bar fills the band under the inner line (Render drops the strip by 2 pixels itself).
+        const int band = MenuBandTop();
+        m_cMenu->Render(menuFont.get(), buf, lActiveLeftEnd, band - S(2), xR - lActiveLeftEnd, capH - band, band - capH);
     }
 
     // 9. The whole caption strip in one copy.
@@ -481,11 +630,8 @@ void cOrvelCaption::OnPressPollTimer() {
 
 void cOrvelCaption::NCMouseUp(int x, int y, HDC hdc, int, int, int, int) {
     const POINT at{x, y};
-    auto released = [&](int i, bool pressed) { return HasButton(i) && PtInRect(&m_tBtnR[i], at) && pressed; };
-    if (released(kClose, m_bDownClose)) m_cNCS->SysCommand(SC_CLOSE);
-    if (released(kMax, m_bDownMax))
-        m_cNCS->SysCommand((GetWindowLongA(m_hWnd, GWL_STYLE) & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
-    if (released(kMin, m_bDownMin)) m_cNCS->SysCommand(SC_MINIMIZE);
+    for (int i = kClose; i <= kMin; ++i)
+        if (HasButton(i) && PtInRect(&m_tBtnR[i], at) && ButtonDown(i)) m_cNCS->SysCommand(ButtonCommand(i));
     for (int i = kClose; i <= kMin; ++i) DrawButton(hdc, i, 0);
     m_bDownClose = m_bDownMax = m_bDownMin = false;
     if (m_cPressTmr) m_cPressTmr->Interval(0);

@@ -10,6 +10,7 @@
 #include "ncframe/INCAreaModifier.h"
 #include "ncframe/cNCCalcSize.h"
 #include "plumbing/CTimer.h"
+#include "plumbing/IAccessibleSource.h"
 #include "plumbing/IForm.h"
 #include "plumbing/ISubclass.h"
 #include "plumbing/StdFont.h"
@@ -36,7 +37,7 @@
 // Colours are OLE colours (RGB, or 0x800000nn for system colour nn). Create
 // captions with std::make_shared; a caption must outlive its window's
 // attachment (the frame controller holds it by weak reference).
-class cOrvelCaption final : public INCAreaModifier, public ISubclass {
+class cOrvelCaption final : public INCAreaModifier, public ISubclass, public IAccessibleSource {
 public:
     using OleColor = std::uint32_t;
 
@@ -110,10 +111,26 @@ public:
     void ExitMenuLoop() override;
     int AltKeyAccelerator(int vKey) override;
 
-    // ISubclass: the pointer over the caption buttons and the DPI.
-    EMsgHandling MsgResponse() override { return mhCallPreviousAfter; }
+    // ISubclass: the pointer over the caption buttons, the DPI, the
+    // accessible objects of the title bar and menu bar, and the keyboard's
+    // way into the system menu and the menu bar.
+    EMsgHandling MsgResponse() override;
     void MsgResponse(EMsgHandling) override {}
     LRESULT WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+
+    // The title bar's children as the system numbers them (the SDK's
+    // INDEX_TITLEBAR_*, which mingw-w64's headers lack).
+    enum TitleBarChild : int { kChildIme = 1, kChildMin = 2, kChildMax = 3, kChildHelp = 4, kChildClose = 5 };
+    // IAccessibleSource: the title bar (OBJID_TITLEBAR) with those children;
+    // the IME and help buttons, and any button the window lacks, are invisible.
+    HWND AccessibleWindow() override { return m_hWnd; }
+    int AccessibleChildCount() override { return kChildClose; }
+    bool DescribeElement(int child, AccessibleElement& element) override;
+    bool DoDefaultAction(int child) override;
+
+    // Opens the system menu under the caption's left end, as Alt+Space does,
+    // and carries out the chosen command.
+    void ShowSystemMenu();
 
     // The menu bar (none before the first Attach).
     const std::shared_ptr<cMenuBar>& MenuBar() const noexcept { return m_cMenu; }
@@ -146,6 +163,15 @@ private:
     void OnNcMouseMove(POINT screen);
     void SetHot(int index);
     bool IsActive() const noexcept;
+    // The first row of the caption's lower band, where the menu bar is drawn.
+    int MenuBandTop() const noexcept;
+    // The title band's height in window rows: the caption without the menu bar.
+    int TitleBandHeight() const noexcept;
+    // The caption button a title bar child stands for, -1 for none.
+    static int ButtonOfChild(int child) noexcept;
+    // The system command a click on the button gives.
+    WPARAM ButtonCommand(int index) const noexcept;
+    bool ButtonDown(int index) const noexcept;
     void PaintEdges(HDC hdc, int lLeft, int lTop, int lRight, int lBottom);
     void WatchPress();
     void OnPressPollTimer();

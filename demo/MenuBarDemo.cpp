@@ -6,6 +6,7 @@
 //   menubar_demo.exe             the window
 //   menubar_demo.exe --hot N     ... with the pointer resting on bar item N
 //   menubar_demo.exe --open N    ... with bar item N's popup open (for screenshots)
+//   menubar_demo.exe --close     ... with the pointer resting on the close button
 #include <windows.h>
 
 #include <cstdlib>
@@ -16,7 +17,9 @@
 #include "caption/ShippedSkin.h"
 #include "caption/cOrvelCaption.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/HighContrast.h"
 #include "plumbing/IForm.h"
+#include "plumbing/StdFont.h"
 #include "plumbing/UniqueHandle.h"
 #include "resources/resource.h"
 
@@ -114,16 +117,39 @@ public:
         if (!m_hwnd) return false;
         m_dpi = Dpi::OfWindow(m_hwnd);
         m_brush.reset(CreateSolidBrush(ShippedSkin::kMenuBackgroundColor));
+        // The body text in the skin's face and size, made for the window's DPI as it paints.
+        m_font.Name(ShippedSkin::kFontName);
+        m_font.Size(ShippedSkin::kFontSize);
 
-        m_caption = std::make_shared<cOrvelCaption>();
-        ShippedSkin::Style(*m_caption);
-        ShippedSkin::Attach(*m_caption, *this, m_instance);
+        FollowHighContrast();
         ShowWindow(m_hwnd, showCommand);
         UpdateWindow(m_hwnd);
         return true;
     }
 
-    // For screenshots: rest the pointer on bar item `item`, or open its popup.
+    // Skinned while no high-contrast theme is on; with one, the system's own
+    // frame and menu bar, in the theme's colours.
+    void FollowHighContrast() {
+        if ((m_caption != nullptr) != HighContrast::On()) return;
+        if (m_caption) {
+            m_caption.reset();  // detaches: the window gets its frame and menu back
+        } else {
+            m_caption = std::make_shared<cOrvelCaption>();
+            ShippedSkin::Style(*m_caption);
+            ShippedSkin::Attach(*m_caption, *this, m_instance);
+        }
+        SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Refresh();
+    }
+
+    // The window's menu, wherever it is shown.
+    HMENU Menu() const {
+        return m_caption && m_caption->MenuBar() ? m_caption->MenuBar()->hMenu() : GetMenu(m_hwnd);
+    }
+
+    // For screenshots: rest the pointer on bar item `item` (0: the close
+    // button), or open its popup.
     void ShowOff(bool open, int item) {
         m_showOpen = open;
         m_showItem = item;
@@ -163,7 +189,7 @@ private:
             case WM_ERASEBKGND: {
                 RECT r{};
                 GetClientRect(hwnd, &r);
-                FillRect(reinterpret_cast<HDC>(wParam), &r, m_brush.get());
+                FillRect(reinterpret_cast<HDC>(wParam), &r, m_caption ? m_brush.get() : GetSysColorBrush(COLOR_WINDOW));
                 return 1;
             }
             case WM_PAINT:
@@ -177,11 +203,15 @@ private:
                 Refresh();
                 return 0;
             }
+            case WM_SETTINGCHANGE:
+            case WM_THEMECHANGED:
+                FollowHighContrast();
+                break;
             case WM_TIMER:
                 if (wParam == kShowTimer) OnShowTimer();
                 return 0;
             case WM_DESTROY:
-                m_caption->Detach();
+                m_caption.reset();
                 m_brush.reset();
                 PostQuitMessage(0);
                 return 0;
@@ -190,7 +220,7 @@ private:
     }
 
     void OnCommand(UINT id) {
-        HMENU menu = m_caption->MenuBar() ? m_caption->MenuBar()->hMenu() : nullptr;
+        const HMENU menu = Menu();
         switch (id) {
             case kExit:
                 DestroyWindow(m_hwnd);
@@ -228,15 +258,27 @@ private:
         GetClientRect(m_hwnd, &r);
         InflateRect(&r, -Dpi::Scale(16, m_dpi), -Dpi::Scale(16, m_dpi));
         const std::string text = "Use the menu bar in the caption: point, click, Alt+letter, arrow keys.\r\n\r\n" + m_last;
+        const HGDIOBJ old = SelectObject(dc, m_font.Handle(m_dpi));
         DrawTextA(dc, text.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
         EndPaint(m_hwnd, &ps);
     }
 
     void OnShowTimer() {
         KillTimer(m_hwnd, kShowTimer);
         RECT r{};
+        if (!m_caption) return;
+        if (m_showItem == 0) {
+            RECT window{};
+            GetWindowRect(m_hwnd, &window);
+            r = m_caption->ButtonRect(0);
+            OffsetRect(&r, window.left, window.top);
+        }
         m_caption->MenuBar()->GetItemScreenRect(m_showItem, r);
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        // A move there and back: the window hears of the pointer from input, not from SetCursorPos.
+        mouse_event(MOUSEEVENTF_MOVE, 1, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_MOVE, static_cast<DWORD>(-1), 0, 0, 0);
         if (!m_showOpen) return;
         // Open the popup with a click, then point at its second item. The
         // pointer moves come from a thread timer, which also ticks inside
@@ -254,6 +296,7 @@ private:
     HWND m_hwnd = nullptr;
     int m_dpi = Dpi::kBase;
     UniqueBrush m_brush;
+    StdFont m_font;
     std::shared_ptr<cOrvelCaption> m_caption;
     std::string m_last;
     bool m_showOpen = false;
@@ -267,6 +310,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     DemoWindow demo(instance);
     if (!demo.Create(showCommand)) return 1;
     const std::string args = commandLine ? commandLine : "";
+    if (args.find("--close") != std::string::npos) demo.ShowOff(false, 0);
     for (const char* option : {"--hot ", "--open "}) {
         if (const size_t at = args.find(option); at != std::string::npos)
             demo.ShowOff(std::strcmp(option, "--open ") == 0, std::atoi(args.c_str() + at + std::strlen(option)));

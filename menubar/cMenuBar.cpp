@@ -9,6 +9,7 @@
 #include "cToolbarMenu.h"
 #include "plumbing/Dpi.h"
 #include "plumbing/MSubclass.h"
+#include "plumbing/cAccessible.h"
 #include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
@@ -108,11 +109,16 @@ void cMenuBar::Attach(HWND lhWnd) {
     m_cToolbarMenu = std::make_shared<cToolbarMenu>();
     m_cToolbarMenu->AttachWindow(lhWnd, *this);
     for (UINT message : kMessages) MSubclass::AttachMessage(*this, m_hWnd, message);
+    m_openItemMessage = RegisterWindowMessageA("Torvane.MenuBar.OpenItem");
+    if (m_openItemMessage) MSubclass::AttachMessage(*this, m_hWnd, m_openItemMessage);
 }
 
 void cMenuBar::Detach() noexcept {
-    if (m_hWnd)
+    if (m_hWnd) {
         for (UINT message : kMessages) MSubclass::DetachMessage(*this, m_hWnd, message);
+        if (m_openItemMessage) MSubclass::DetachMessage(*this, m_hWnd, m_openItemMessage);
+    }
+    m_bKeyboard = false;
     if (m_cToolbarMenu) {
         m_cToolbarMenu->DetachWindow();
         m_cToolbarMenu.reset();
@@ -157,10 +163,14 @@ void cMenuBar::Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int
         const std::string text = ReadItem(m_hMenu, static_cast<UINT>(p), TRUE, MIIM_TYPE, info);
         RECT T{0, 0, 0, lHeight};
         DrawTextA(mem, text.c_str(), -1, &T, DT_CALCRECT);
-        OffsetRect(&T, x, Px(2));
+        // The text on the strip's middle rows; its box stays on the strip,
+        // so a hot or pressed item never reaches over the strip's edges.
+        OffsetRect(&T, x, (lHeight - (T.bottom - T.top)) / 2);
         RECT B = T;
         InflateRect(&B, Px(2), Px(2));
         B.right += Px(7);
+        B.top = std::max<LONG>(B.top, 0);
+        B.bottom = std::min<LONG>(B.bottom, lHeight);
         const int k = ++m_iCount;
 
         bool sunken = false;
@@ -227,6 +237,8 @@ void cMenuBar::PressItem(int index, bool bPressed) {
 void cMenuBar::HotItem(int index) {
     m_iOver = index;
     Repaint();
+    // In menu mode the hot item has the focus, and readers follow it.
+    if (index >= 1) NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWnd, OBJID_MENU, index);
 }
 
 // ---- Tracking ----
@@ -237,6 +249,11 @@ EMsgHandling cMenuBar::MsgResponse() {
 }
 
 LRESULT cMenuBar::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    if (iMsg == m_openItemMessage && m_openItemMessage) {
+        const int index = static_cast<int>(wParam);
+        if (index >= 1 && index <= m_iCount) PressAndOpen(index);
+        return 0;
+    }
     switch (iMsg) {
         case WM_DPICHANGED:
             WindowDpi(LOWORD(wParam));
@@ -271,7 +288,7 @@ void cMenuBar::CheckMouseOver() {
     // A move already being handed out when the bar detached (or whose window
     // procedure detached the skin) must not start the poll again: it would
     // outlive the detach in the timer registry.
-    if (!m_cToolbarMenu) return;
+    if (!m_cToolbarMenu || m_bKeyboard) return;  // the keys choose the hot item
     const int k = ItemUnderCursor();
     const bool changed = k != m_iOver;
     m_iOver = k;
@@ -306,17 +323,126 @@ void cMenuBar::OpenPopup(int index) {
     // restore after it would take the items from the popup on show.
     if (PopupShowing()) return;
     if (m_cTmr) m_cTmr->Interval(0);
+    // Readers hear the menu mode start and end, as around a standard menu bar's.
+    const HWND window = m_hWnd;
+    NotifyWinEvent(EVENT_SYSTEM_MENUSTART, window, OBJID_MENU, CHILDID_SELF);
     // The tracker may go (a Detach from inside the loop): keep it for the call.
     if (const std::shared_ptr<cToolbarMenu> tracker = m_cToolbarMenu) tracker->TrackPopup(index);
     RestorePopupItems();
+    NotifyWinEvent(EVENT_SYSTEM_MENUEND, window, OBJID_MENU, CHILDID_SELF);
 }
 
-void cMenuBar::OnLeftPress() {
-    const int k = ItemUnderCursor();
-    const bool changed = k != m_iDownOn;
-    m_iDownOn = k;
+void cMenuBar::OnLeftPress() { PressAndOpen(ItemUnderCursor()); }
+
+void cMenuBar::PressAndOpen(int index) {
+    const bool changed = index != m_iDownOn;
+    m_iDownOn = index;
     if (changed) Repaint();
     if (m_iDownOn > 0) OpenPopup(m_iDownOn);
+}
+
+int cMenuBar::MenuPosition(int index) const noexcept {
+    const int n = GetMenuItemCount(m_hMenu);
+    for (int p = 0, k = 0; p < n; ++p)
+        if (GetMenuItemID(m_hMenu, p) == static_cast<UINT>(-1) && ++k == index) return p;
+    return -1;
+}
+
+int cMenuBar::ItemOfMnemonic(wchar_t ch) const {
+    for (int k = 1; k <= m_iCount; ++k) {
+        wchar_t text[256] = {};
+        const int p = MenuPosition(k);
+        if (p >= 0 && GetMenuStringW(m_hMenu, static_cast<UINT>(p), text, 256, MF_BYPOSITION) > 0 &&
+            cAccessible::Mnemonic(text) == ch)
+            return k;
+    }
+    return 0;
+}
+
+void cMenuBar::KeyboardMode() {
+    if (m_bKeyboard || PopupShowing() || m_iCount < 1 || !m_hWnd) return;
+    // Counted for the loop: the owner may let the bar go meanwhile.
+    const std::shared_ptr<cMenuBar> self = SharedFrom(this);
+    const HWND window = m_hWnd;
+    m_bKeyboard = true;
+    if (m_cTmr) m_cTmr->Interval(0);
+    NotifyWinEvent(EVENT_SYSTEM_MENUSTART, window, OBJID_MENU, CHILDID_SELF);
+    HotItem(1);
+    int open = 0;
+    MSG msg;
+    while (m_bKeyboard) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that waits for it
+            break;
+        }
+        const bool keyDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        if (keyDown) {
+            switch (msg.wParam) {
+                case VK_LEFT: HotItem(m_iOver > 1 ? m_iOver - 1 : m_iCount); break;
+                case VK_RIGHT: HotItem(m_iOver < m_iCount ? m_iOver + 1 : 1); break;
+                case VK_DOWN: case VK_UP: case VK_RETURN: open = m_iOver; m_bKeyboard = false; break;
+                case VK_ESCAPE: case VK_MENU: case VK_F10: m_bKeyboard = false; break;
+                default:
+                    if (const UINT ch = MapVirtualKeyW(static_cast<UINT>(msg.wParam), MAPVK_VK_TO_CHAR); ch > L' ') {
+                        open = ItemOfMnemonic(static_cast<wchar_t>(ch & 0xFFFF));
+                        if (open > 0) m_bKeyboard = false;
+                    }
+                    break;
+            }
+            continue;  // keys belong to the bar while it is in the mode
+        }
+        if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP || msg.message == WM_CHAR ||
+            msg.message == WM_SYSCHAR)
+            continue;
+        const bool press = msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN ||
+                           msg.message == WM_MBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN ||
+                           msg.message == WM_NCRBUTTONDOWN || msg.message == WM_NCMBUTTONDOWN;
+        if (press) m_bKeyboard = false;  // the click still does what it does
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (GetActiveWindow() != window) m_bKeyboard = false;
+    }
+    m_bKeyboard = false;
+    if (m_hWnd == window) HotItem(0);
+    NotifyWinEvent(EVENT_SYSTEM_MENUEND, window, OBJID_MENU, CHILDID_SELF);
+    // The popup opens from the window's own message loop, as after a click,
+    // not from inside the system command that started the mode.
+    if (open > 0 && m_hWnd == window) DoDefaultAction(open);
+}
+
+bool cMenuBar::DescribeElement(int child, AccessibleElement& element) {
+    if (!m_hWnd || !m_hMenu || child < 0 || child > m_iCount) return false;
+    if (child == CHILDID_SELF) {
+        element.role = ROLE_SYSTEM_MENUBAR;
+        for (int k = 1; k <= m_iCount; ++k) {
+            RECT r{};
+            GetItemScreenRect(k, r);
+            UnionRect(&element.screen, &element.screen, &r);
+        }
+        return true;
+    }
+    const int p = MenuPosition(child);
+    if (p < 0) return false;
+    wchar_t text[256] = {};
+    GetMenuStringW(m_hMenu, static_cast<UINT>(p), text, 256, MF_BYPOSITION);
+    element.name = cAccessible::MenuName(text);
+    if (const wchar_t key = cAccessible::Mnemonic(text)) element.keyboardShortcut = std::wstring(L"Alt+") + key;
+    element.defaultAction = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE ? L"打开" : L"Open";
+    element.role = ROLE_SYSTEM_MENUITEM;
+    element.state = STATE_SYSTEM_HASPOPUP | STATE_SYSTEM_FOCUSABLE;
+    if (GetMenuState(m_hMenu, static_cast<UINT>(p), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED))
+        element.state |= STATE_SYSTEM_UNAVAILABLE;
+    if (child == m_iOver) element.state |= STATE_SYSTEM_HOTTRACKED;
+    if (child == m_iOver && (m_bKeyboard || Tracking())) element.state |= STATE_SYSTEM_FOCUSED;
+    if (child == m_iDownOn) element.state |= STATE_SYSTEM_PRESSED;
+    GetItemScreenRect(child, element.screen);
+    return true;
+}
+
+bool cMenuBar::DoDefaultAction(int child) {
+    if (child < 1 || child > m_iCount || !m_openItemMessage) return false;
+    return PostMessageW(m_hWnd, m_openItemMessage, static_cast<WPARAM>(child), 0) != FALSE;
 }
 
 bool cMenuBar::AcceleratorKey(int vKey) {
@@ -560,6 +686,15 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
                 T.left = Px(kTextLeft) + rec.textWidth + Px(8);
                 DrawItemText(dc, rec.accel, T, disabled, DT_VCENTER | DT_SINGLELINE);
             }
+            if (GetSubMenu(menu, rec.pos)) {
+                // The submenu arrow: the symbol font's, at the window's DPI,
+                // inside the highlight's edge.
+                RECT A = R;
+                A.right -= Px(4);
+                A.left = A.right - Px(12);
+                const SelectGuard symbol(dc, hSymbolFont());
+                DrawItemText(dc, "4", A, disabled, DT_CENTER | DT_VCENTER | DT_SINGLELINE);  // right-pointing
+            }
             if (highlighted && !disabled) {
                 RECT H = R;
                 H.left += Px(2);
@@ -569,6 +704,11 @@ LRESULT cMenuBar::DrawItem(WPARAM wParam, LPARAM lParam) {
         }
     }
     BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+    // The system draws its own submenu arrow, one size for every DPI, over an
+    // owner-drawn item once WM_DRAWITEM returns; the item's rectangle leaves
+    // the clip region so that the arrow drawn above is the only one.
+    if (GetSubMenu(menu, rec.pos))
+        ExcludeClipRect(dis.hDC, dis.rcItem.left, dis.rcItem.top, dis.rcItem.right, dis.rcItem.bottom);
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plumbing/CTimer.h"
+#include "plumbing/IAccessibleSource.h"
 #include "plumbing/ISubclass.h"
 #include "plumbing/StdFont.h"
 #include "plumbing/cMemDC.h"
@@ -31,7 +32,7 @@ class cToolbarMenu;
 //
 // Colours are OLE colours. Create menu bars with std::make_shared: the
 // subclassing registry and the popup tracker hold them by weak reference.
-class cMenuBar final : public ISubclass {
+class cMenuBar final : public ISubclass, public IAccessibleSource {
 public:
     using OleColor = std::uint32_t;
 
@@ -53,7 +54,8 @@ public:
     std::int32_t CaptionHeight() const noexcept { return m_lCaptionHeight; }
     // Draws the bar into the lWidth x lHeight strip at (lLeft, lTop) of lhDC,
     // moved down by 2 pixels at 96 DPI (scaled at others), and records where each item went; lYoffset turns the strip's rows
-    // into caption rows. Draws nothing while there is no menu.
+    // into caption rows. Items are centred on the strip's rows and their
+    // boxes kept within them. Draws nothing while there is no menu.
     void Render(HFONT hFnt, HDC lhDC, int lLeft, int lTop, int lWidth, int lHeight, int lYoffset);
 
     // The popup items' font (shared with whoever handed it over); the symbol
@@ -74,6 +76,12 @@ public:
     // after the other; true when there was one. While a popup of the window
     // is on show it opens nothing and changes nothing.
     bool AcceleratorKey(int vKey);
+    // Keyboard mode, as Alt alone or F10 starts it on a standard menu bar:
+    // the first item is hot, Left and Right move, Down, Up, Enter or an
+    // item's mnemonic opens its popup, and Escape, Alt, F10 or a click
+    // elsewhere leaves. Returns when the mode (and any popup it opened) ends.
+    void KeyboardMode();
+    bool InKeyboardMode() const noexcept { return m_bKeyboard; }
     int ItemUnderCursor() const;
     int ItemFromPoint(POINT screen) const;
     int ItemCount() const noexcept { return m_iCount; }
@@ -92,6 +100,14 @@ public:
     int FindItemRecordById(UINT id) const noexcept;
     void RestorePopupItems() noexcept;
     int ItemRecordCount() const noexcept { return static_cast<int>(m_tItems.size()); }
+
+    // IAccessibleSource: the bar (OBJID_MENU) and its items, 1 to ItemCount().
+    HWND AccessibleWindow() override { return m_hWnd; }
+    int AccessibleChildCount() override { return m_iCount; }
+    bool DescribeElement(int child, AccessibleElement& element) override;
+    // Presses the item and opens its popup, as a click does, once the
+    // reader's call has returned.
+    bool DoDefaultAction(int child) override;
 
     // ISubclass
     EMsgHandling MsgResponse() override;
@@ -134,6 +150,12 @@ private:
     void MakeOwnerDrawn(HMENU hPopup, int pos, UINT fType, int r);
     void DrawItemText(HDC hdc, const std::string& text, RECT rect, bool bDisabled, UINT format);
     void OpenPopup(int index);
+    // Presses item `index` and opens its popup.
+    void PressAndOpen(int index);
+    // The position in the menu of bar item `index`, -1 for none.
+    int MenuPosition(int index) const noexcept;
+    // The bar item whose mnemonic is `ch`, 0 for none.
+    int ItemOfMnemonic(wchar_t ch) const;
     void OnLeftPress();
     void OnPollTimer();
     void Repaint() const;
@@ -161,4 +183,6 @@ private:
     int m_lItemHeight = 0;
     int m_dpi = 96;
     std::shared_ptr<CTimer> m_cTmr;
+    bool m_bKeyboard = false;
+    UINT m_openItemMessage = 0;  // posted by DoDefaultAction
 };

@@ -298,18 +298,25 @@ def button_cell(kind, pressed, sc=None):
 
 
 def glyph(cv, kind, d, ink, sc):
-    """The button's glyph, moved by d pixels right and down."""
+    """The button's glyph, moved by d pixels right and down. Close, maximize
+    and minimize share one square box, centred in the button's plate, and one
+    stroke weight."""
     px, t = sc.px, sc.px(1)
+    w, h = px(BTN_W), px(BTN_H)
+    n = px(9)
+    x0 = px(1) + (w - 2 * px(1) - n) // 2 + d
+    y0 = px(1) + (h - 2 * px(1) - n) // 2 + d
     if kind == "close":
-        cross(cv, px(5) + d, px(6) + d, px(9), ink, t=t)
+        cross(cv, x0, y0, n, ink, t=t)
     elif kind == "maximize":
-        square(cv, px(5) + d, px(6) + d, px(14) + d, px(15) + d, ink, t=t)
+        square(cv, x0, y0, x0 + n, y0 + n, ink, t=t)
     elif kind == "restore":
         front = (px(5) + d, px(8) + d, px(12) + d, px(16) + d)
         square(cv, px(7) + d, px(5) + d, px(15) + d, px(13) + d, ink, cut=front, t=t)
         square(cv, *front, ink, t=t)
     elif kind == "minimize":
-        cv.rect(px(5) + d, px(13) + d, px(14) + d, px(13) + 2 * t + d, ink)
+        top = y0 + (n - t) // 2
+        cv.rect(x0, top, x0 + n, top + t, ink)
 
 
 def hover_cell(kind, sc):
@@ -332,18 +339,21 @@ def hover_cell(kind, sc):
 
 
 def cross(cv, x0, y0, n, ink, soft=0.3, t=1):
-    """Pixel-exact diagonal cross n x n with strokes t pixels wide; a faint
-    pixel beside each step gives the strokes the weight of the other glyphs
-    without blurring."""
+    """Pixel-exact diagonal cross in an n x n box: a t x t brush drawn along
+    both diagonals, so the cross is as tall as it is wide and its strokes
+    weigh what a t pixel line does. One pixel thin, a faint pixel beside each
+    step gives the strokes that weight without blurring."""
     full = set()
-    for i in range(n):
+    for i in range(n - t + 1):
         for j in range(t):
-            full.add((x0 + i + j, y0 + i))
-            full.add((x0 + n - 1 - i - j, y0 + i))
+            for k in range(t):
+                full.add((x0 + i + j, y0 + i + k))
+                full.add((x0 + n - 1 - i - j, y0 + i + k))
     halo = set()
-    for i in range(n - 1):
-        halo.update({(x0 + i + t, y0 + i), (x0 + i, y0 + i + 1),
-                     (x0 + n - 1 - i - t, y0 + i), (x0 + n - 1 - i, y0 + i + 1)})
+    if t == 1:
+        for i in range(n - 1):
+            halo.update({(x0 + i + 1, y0 + i), (x0 + i, y0 + i + 1),
+                         (x0 + n - 2 - i, y0 + i), (x0 + n - 1 - i, y0 + i + 1)})
     for x, y in sorted(halo - full):
         cv.px[y][x] = list(lerp(cv.px[y][x], ink, soft))
     for x, y in full:

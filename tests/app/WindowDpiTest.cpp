@@ -1,5 +1,6 @@
 // The main window in this process: its layout at the DPI it starts with, and
-// through WM_DPICHANGED (which Wine never sends: the tests send it).
+// through WM_DPICHANGED (which Wine never sends: the tests send it); and its
+// switch to the system's frame under a high-contrast theme.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@
 #include <string>
 
 #include "app/frmTest.h"
+#include "ncframe/cNCCalcSize.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/HighContrast.h"
 #include "tests/support/GdiObjectCount.h"
 #include "tests/support/WaitFor.h"
 
@@ -154,4 +157,69 @@ TEST(MainWindowDpi, ThousandChangesLeaveTheGdiCountUnchanged) {
     WaitUntil([] { return true; });
     EXPECT_EQ(GdiObjectCount(), before);
     ExpectLaidOutAt(w.form, start);
+}
+
+namespace {
+
+bool Skinned(HWND w) { return GetPropA(w, cNCCalcSize::kImplementationProperty) != nullptr; }
+
+// Wine cannot switch high contrast (SPI_SETHIGHCONTRAST has no effect there and
+// SPI_GETHIGHCONTRAST stays off), so the test hands the setting in through
+// HighContrast::SetForTests and sends the real WM_SETTINGCHANGE the system
+// broadcasts when the theme changes.
+void SwitchHighContrast(HWND w, bool on) {
+    HighContrast::SetForTests(on);
+    SendMessageW(w, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+}
+
+// Unskinned, the frame is the system's: the window is its client area grown
+// by the system's frame for its style.
+void ExpectSystemFrame(HWND w) {
+    RECT window{}, client{};
+    GetWindowRect(w, &window);
+    GetClientRect(w, &client);
+    RECT framed = client;
+    AdjustWindowRectEx(&framed, static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)), FALSE, 0);
+    EXPECT_EQ(window.right - window.left, framed.right - framed.left);
+    EXPECT_EQ(window.bottom - window.top, framed.bottom - framed.top);
+}
+
+}  // namespace
+
+TEST(MainWindowHighContrast, RunsUnskinnedWhileAThemeIsOnAndSwitchesWhileRunning) {
+    struct Reset {
+        ~Reset() { HighContrast::SetForTests(std::nullopt); }
+    } reset;
+    {
+        // Started with a theme on: the system's frame from the first paint.
+        HighContrast::SetForTests(true);
+        MainWindow w;
+        EXPECT_FALSE(Skinned(w.hwnd()));
+        ExpectSystemFrame(w.hwnd());
+        ExpectLaidOutAt(w.form, w.form.WindowDpi());
+        SwitchHighContrast(w.hwnd(), false);
+        EXPECT_TRUE(Skinned(w.hwnd()));
+    }
+    HighContrast::SetForTests(false);
+    MainWindow w;
+    ASSERT_TRUE(Skinned(w.hwnd()));
+    // One round first, so that whatever is made once and kept is counted.
+    SwitchHighContrast(w.hwnd(), true);
+    SwitchHighContrast(w.hwnd(), false);
+    WaitUntil([] { return true; });
+    const unsigned long before = GdiObjectCount();
+    for (int i = 0; i < 20; ++i) {
+        SwitchHighContrast(w.hwnd(), true);
+        ASSERT_FALSE(Skinned(w.hwnd()));
+        ExpectSystemFrame(w.hwnd());
+        ExpectLaidOutAt(w.form, w.form.WindowDpi());
+        SwitchHighContrast(w.hwnd(), false);
+        ASSERT_TRUE(Skinned(w.hwnd()));
+        WaitUntil([] { return true; });
+    }
+    EXPECT_EQ(GdiObjectCount(), before);
+    // A setting change that leaves the theme as it is changes nothing.
+    SendMessageW(w.hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(Skinned(w.hwnd()));
+    ExpectLaidOutAt(w.form, w.form.WindowDpi());
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -262,6 +264,36 @@ TEST(CaptionPaint, TitleInkLiesWithinThePlateAtTheWindowsDpi) {
         EXPECT_GT(ink, S(100)) << (active ? "active" : "inactive");
         EXPECT_EQ(outside, 0) << (active ? "active" : "inactive");
     }
+}
+
+TEST(CaptionPaint, GlyphsAreSquareCentredAndOfOneWeightAtTheDpi) {
+    // In the hover looks (close, restore, maximize, minimize side by side):
+    // the ink is what differs from the plate's face inside its rim.
+    const DrawnSkin drawn(Dpi::OfWindow(nullptr));
+    const int w = drawn.art.lButtonWidth, h = drawn.art.lButtonHeight, rim = drawn.S(1);
+    auto ink = [&](int cell) {
+        const int cx = cell * w;
+        const COLORREF face = drawn.Hover(cx + drawn.S(3), h / 2);
+        RECT box{w, h, 0, 0};
+        for (int y = 3 * rim; y < h - 3 * rim; ++y)
+            for (int x = 3 * rim; x < w - 3 * rim; ++x)
+                if (drawn.Hover(cx + x, y) != face)
+                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                           std::max<LONG>(box.bottom, y + 1)};
+        return box;
+    };
+    // Centred in the plate (the cell less its outer pixel), to a pixel.
+    auto expectCentred = [&](const RECT& r, const char* name) {
+        EXPECT_LE(std::abs((r.left - rim) - (w - rim - r.right)), 1) << name;
+        EXPECT_LE(std::abs((r.top - rim) - (h - rim - r.bottom)), 1) << name;
+    };
+    const RECT close = ink(0), maximize = ink(2), minimize = ink(3);
+    EXPECT_EQ(close.right - close.left, close.bottom - close.top);
+    EXPECT_TRUE(EqualRect(&close, &maximize));
+    expectCentred(close, "close");
+    expectCentred(minimize, "minimize");
+    EXPECT_EQ(minimize.right - minimize.left, close.right - close.left);
+    EXPECT_EQ(minimize.bottom - minimize.top, rim);  // the weight of a stroke
 }
 
 TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {

@@ -61,6 +61,13 @@ TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
                                              << "," << drawn.bottom << "; hit " << hit.left << "," << hit.top << " "
                                              << hit.right << "," << hit.bottom;
         EXPECT_LE(drawn.bottom, band.bottom);
+        // ... and on the caption's lower band: below the inner line that
+        // separates it from the title plate (the first row, going up from
+        // the band's bottom right of the last item, that is not the band's).
+        const int x = w.ItemRect(4).right + 4;
+        int line = band.bottom - 1;
+        while (line > 0 && w.Pixel(x, line - 1) == w.Pixel(x, band.bottom - 1)) --line;
+        EXPECT_GE(drawn.top, line);
         // The pointer over any part of the drawn box makes that item hot.
         for (POINT at : {POINT{(drawn.left + drawn.right) / 2, drawn.top + 1},
                          POINT{(drawn.left + drawn.right) / 2, (drawn.top + drawn.bottom) / 2},
@@ -140,5 +147,41 @@ TEST(MenuBarDpi, PopupTextStaysClearOfMarksAndLabels) {
         EXPECT_GT(spans[pair].outsideLast, spans[pair].textLast);  // the label, right of it
         EXPECT_EQ(spans[pair].inside, 0);                   // nothing of either on the caption
     }
+    DestroyMenu(m.menu);
+}
+
+TEST(MenuBarDpi, SubmenuArrowScalesInsideTheHighlight) {
+    MenuWindow w(StandardMenu());
+    const int dpi = w.bar().WindowDpi();
+    const COLORREF background = ShippedSkin::kMenuBackgroundColor;
+    // Twins, one opening a submenu: where they differ is the arrow.
+    MenuBuilder sub;
+    sub.Item("&Left", 11);
+    MenuBuilder m;
+    m.Popup("&Alignment", sub.menu).Item("&Alignment", 2);
+    RECT arrow{LONG_MAX, LONG_MAX, -1, -1}, item{};
+    MenuScript script({{PopupPainted, [&] {
+                            RECT twin{};
+                            const std::vector<COLORREF> a = ItemPixels(m.menu, 0, item);
+                            const std::vector<COLORREF> b = ItemPixels(m.menu, 1, twin);
+                            const int width = item.right - item.left;
+                            for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+                                if (a[i] == b[i] || a[i] == background) continue;
+                                const LONG x = static_cast<LONG>(i) % width, y = static_cast<LONG>(i) / width;
+                                arrow = {std::min(arrow.left, x), std::min(arrow.top, y), std::max(arrow.right, x + 1),
+                                         std::max(arrow.bottom, y + 1)};
+                            }
+                            TypeKey(VK_ESCAPE);
+                        }}});
+    MoveAnew(w.Screen(5, 5));
+    const POINT at = w.Screen(200, 120);
+    TrackPopupMenuEx(m.menu, 0, at.x, at.y, w.hwnd(), nullptr);
+    ASSERT_TRUE(script.Finished()) << "the popup was never painted";
+    ASSERT_GE(arrow.right, 0) << "no arrow";
+    // Inside the highlight's edge (2 pixels at 96 DPI from the item's right),
+    // centred on the item's rows, and as tall as the symbol font makes it here.
+    EXPECT_LT(arrow.right, item.right - item.left - Dpi::Scale(2, dpi));
+    EXPECT_NEAR(arrow.top + arrow.bottom, item.bottom - item.top, 2 * Dpi::Scale(2, dpi));
+    EXPECT_GE(arrow.bottom - arrow.top, Dpi::Scale(5, dpi));
     DestroyMenu(m.menu);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,9 @@
 
 namespace {
 
-constexpr int kCapH = 48, kStripTop = 26;
+// The caption's height and the first row of its lower band, under the inner
+// line, where the bar is drawn (at 96 DPI).
+constexpr int kCapH = 48, kBandTop = 31;
 const int kLeftEnd = ShippedSkin::ArtFor(Dpi::kBase).measures.activeLeftEnd;
 
 // Text extents in the bar's font: the title font at normal weight.
@@ -56,8 +59,12 @@ TEST(MenuBarLayout, PopupEntriesFromXEightInBoxesCommandsTakeNoIndex) {
         const RECT r = w.ItemRect(k);
         EXPECT_EQ(r.left, kLeftEnd + x - 2) << k;
         EXPECT_EQ(r.right, kLeftEnd + x + e.cx + 9) << k;
-        EXPECT_EQ(r.top, kStripTop) << k;
-        EXPECT_EQ(r.bottom, kStripTop + e.cy + 4) << k;
+        // The text on the band's middle rows, its box 2 pixels around it but
+        // never beyond the band.
+        const int height = static_cast<int>(e.cy);
+        const int textTop = kBandTop + (kCapH - kBandTop - height) / 2;
+        EXPECT_EQ(r.top, std::max(kBandTop, textTop - 2)) << k;
+        EXPECT_EQ(r.bottom, std::min(kCapH, textTop + height + 2)) << k;
         EXPECT_EQ(bar.SubMenuOf(k), GetSubMenu(menu, positions[k - 1])) << k;
         x += e.cx + 1 + 10;
     }
@@ -145,7 +152,7 @@ TEST(MenuBarLayout, WindowWithoutMenuDrawsOnlyTheTiledMiddle) {
     EXPECT_EQ(caption->MenuBar()->hMenu(), nullptr);
     EXPECT_EQ(caption->MenuBar()->ItemCount(), 0);
     int wrong = 0;
-    for (int y = kStripTop; y < kCapH; ++y)
+    for (int y = kCapH / 2; y < kCapH; ++y)
         for (int x = kLeftEnd; x < 200; ++x)
             wrong += WindowPixel(plain.hwnd(), x, y) != skin.Caption(kLeftEnd + 1 + (x - kLeftEnd) % 52, y);
     EXPECT_EQ(wrong, 0);
