@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/frmTest.h"
+#include "tests/support/ChildProgram.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 
@@ -30,22 +31,8 @@ class TorvaneTest : public testing::Test {
 protected:
     void SetUp() override {
         SyntheticInput::EmptyTheClipboard();
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        std::wstring command = L"\"" + ProgramPath() + L"\"";
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &m_process))
-            << GetLastError();
-        WaitForInputIdle(m_process.hProcess, 10000);
-        WaitUntil(
-            [this] {
-                HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
-                DWORD pid = 0;
-                if (candidate) GetWindowThreadProcessId(candidate, &pid);
-                if (candidate && pid == m_process.dwProcessId && IsWindowVisible(candidate)) m_window = candidate;
-                return m_window != nullptr;
-            },
-            kDeadlineMs);
+        m_window = ChildProgram::Start(ProgramPath(), frmTest::kClassName, m_process, kDeadlineMs);
+        ASSERT_NE(m_process.hProcess, nullptr) << GetLastError();
         ASSERT_NE(m_window, nullptr) << "torvane.exe showed no window";
         text1 = GetDlgItem(m_window, frmTest::kText1);
         text2 = GetDlgItem(m_window, frmTest::kText2);
@@ -55,16 +42,7 @@ protected:
         ASSERT_TRUE(WaitUntil([this] { return GetForegroundWindow() == m_window && Focused(); }, kDeadlineMs));
     }
 
-    void TearDown() override {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
-                PostMessageW(m_window, WM_CLOSE, 0, 0);
-                if (WaitForSingleObject(m_process.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(m_process.hProcess, 9);
-            }
-            CloseHandle(m_process.hThread);
-            CloseHandle(m_process.hProcess);
-        }
-    }
+    void TearDown() override { ChildProgram::Close(m_process, m_window); }
 
     // The program runs in its own process, beside others on a loaded machine.
     static constexpr DWORD kDeadlineMs = 10000;

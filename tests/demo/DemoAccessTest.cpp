@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "plumbing/Dpi.h"
+#include "tests/support/ChildProgram.h"
 #include "tests/support/SyntheticInput.h"
 #include "tests/support/WaitFor.h"
 
@@ -103,21 +104,8 @@ protected:
     static void TearDownTestSuite() { CoUninitialize(); }
 
     void SetUp() override {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        std::wstring command = L"\"" + DemoPath() + L"\"";
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &m_process))
-            << GetLastError();
-        WaitUntil(
-            [this] {
-                HWND candidate = FindWindowW(L"Torvane.MenuBarDemo", nullptr);
-                DWORD pid = 0;
-                if (candidate) GetWindowThreadProcessId(candidate, &pid);
-                if (candidate && pid == m_process.dwProcessId && IsWindowVisible(candidate)) m_window = candidate;
-                return m_window != nullptr;
-            },
-            kDeadlineMs);
+        m_window = ChildProgram::Start(DemoPath(), L"Torvane.MenuBarDemo", m_process, kDeadlineMs);
+        ASSERT_NE(m_process.hProcess, nullptr) << GetLastError();
         ASSERT_NE(m_window, nullptr) << "the demo showed no window";
         SetForegroundWindow(m_window);
         ASSERT_TRUE(WaitUntil([this] { return GetForegroundWindow() == m_window; }, kDeadlineMs));
@@ -126,14 +114,7 @@ protected:
         ASSERT_TRUE(Open(OBJID_TITLEBAR, m_title));
     }
 
-    void TearDown() override {
-        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
-            PostMessageW(m_window, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(m_process.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(m_process.hProcess, 9);
-        }
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-    }
+    void TearDown() override { ChildProgram::Close(m_process, m_window); }
 
     bool Open(LONG id, Accessible& into) {
         if (into.object) into.object->Release();
