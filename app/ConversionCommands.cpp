@@ -14,6 +14,7 @@ namespace {
 
 constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
 constexpr size_t kShownLinkLength = 40;   // of a link that failed, in its line
+constexpr char kTaskId[] = "a thunder task id, not an address";
 
 // A count in digits. std::to_wstring would bring the runtime's whole wide
 // printf into torvane.exe; std::to_string formats integers by itself.
@@ -82,7 +83,7 @@ std::optional<std::wstring> PrefixedPayload(std::wstring_view source) {
     const std::string link = "thunder://" + ThunderLink::ToUtf8(source.substr(kLinkPrefixLength));
     LinkConverter converter;
     const LinkConverter::Result& result = converter.Convert(link);
-    if (result.status != LinkConverter::Result::Status::Converted) return std::nullopt;
+    if (result.status != LinkConverter::Result::Status::Converted || result.taskId) return std::nullopt;
     return ThunderLink::FromUtf8(result.address);
 }
 
@@ -131,7 +132,14 @@ ConversionCommands::Outcome ConversionCommands::LinkToAddress(std::wstring sourc
     Outcome outcome;
     outcome.resultInText1 = true;
     const std::string text = ThunderLink::ToUtf8(source);
-    const std::vector<LinkFinder::Link> links = LinkFinder::FindAll(text);
+    std::vector<LinkFinder::Link> links = LinkFinder::FindAll(text);
+    // A task id names a download inside a download manager: it is no address,
+    // and nothing to put on the user's clipboard.
+    for (LinkFinder::Link& link : links) {
+        if (!link.taskId) continue;
+        link.decoded = false;
+        link.error = kTaskId;
+    }
     const auto converted = std::count_if(links.begin(), links.end(), [](const auto& l) { return l.decoded; });
 
     if (converted == 0) {

@@ -99,13 +99,14 @@ TEST_F(CommandsTest, LinkCommandIgnoresOtherText) {
 TEST_F(CommandsTest, UnusableLinkShowsSourceOnly) {
     // Too short for the prefix, a payload shorter than the two markers or
     // without them ("XXhttp://xYZ"), an address with a NUL ("AAh\0ttp://xZZ"),
-    // valid in no character set ("AAhttp://\xFFZZ") or empty ("AAZZ"), and a
-    // broken link among words: Text2 shows the source, Text1 and the
-    // clipboard stay as they were.
+    // valid in no character set ("AAhttp://\xFFZZ") or empty ("AAZZ"), a
+    // task id ("AA" + hex digits + "ZZ"), and a broken link among words: Text2
+    // shows the source, Text1 and the clipboard stay as they were.
     for (const std::wstring source :
          {L"thunder:/", L"thunder://QUFa", L"thunder://", L"thunder://WFhodHRwOi8veFla",
           L"thunder://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", L"thunder://QUFoAHR0cDovL3haWg==",
-          L"thunder://QUFodHRwOi8v/1pa", L"thunder://QUFaWg==", L"下载 thunder://QUFa 吧"}) {
+          L"thunder://QUFodHRwOi8v/1pa", L"thunder://QUFaWg==", L"下载 thunder://QUFa 吧",
+          L"thunder://QUEwMTIzNDU2Nzg5QUJDREVGMDEyM1pa"}) {
         Given(source);
         commands.Command3_Click();
         EXPECT_EQ(text2.text, source);

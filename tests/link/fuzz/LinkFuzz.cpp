@@ -133,12 +133,15 @@ void CheckWindow(std::string_view text) {
     if (!Utf8::IsValid(text)) return;  // the window's text is UTF-16: it holds no invalid UTF-8
     FuzzStreams streams(text, text.size() + 1);
     LinkTool::Main({"--extract"}, streams);
+    // One result line per link found, in order; the window leaves task ids
+    // (no addresses) off the clipboard.
+    const std::vector<LinkFinder::Link> found = LinkFinder::FindAll(text);
     std::wstring addresses;
-    size_t count = 0;
-    for (size_t start = 0; start < streams.out.size();) {
+    size_t count = 0, index = 0;
+    for (size_t start = 0; start < streams.out.size(); ++index) {
         const size_t end = streams.out.find('\n', start);
         const std::string_view line = std::string_view(streams.out).substr(start, end - start);
-        if (!line.empty()) {
+        if (!line.empty() && !(index < found.size() && found[index].taskId)) {
             if (count++) addresses += L"\r\n";
             addresses += ThunderLink::FromUtf8(line);
         }
