@@ -18,7 +18,8 @@ struct Pixels {
     std::vector<std::uint32_t> bits;
 };
 
-// A picture read as 32-bit pixels; empty when it is no bitmap.
+// A picture read as 32-bit pixels; empty when it is no bitmap. GetDIBits
+// wants the bitmap selected into no DC, as a picture at rest is.
 Pixels Read(const StdPicture* picture) {
     Pixels p;
     BITMAP b{};
@@ -63,10 +64,11 @@ Span Cover(int d, int from, int to) {
 }
 
 // Writes stretched pieces of `from` into `to`: each destination pixel is
-// the average of the source pixels it covers, weighted by how much of each.
-// Unlike a stretch by the display (whose filter may sample off centre, as
-// Wine's HALFTONE does), the result is symmetric: a piece's first and last
-// lines grow alike.
+// the average of the source pixels it covers, weighted by how much of each,
+// so a piece's first and last lines grow alike. StretchBlt's HALFTONE only
+// promises that a block's average approximates the source; where it samples
+// is the system's (Wine's samples off centre: a 2-pixel line became 2 pixels
+// at one end of a piece and 3 at the other).
 class Composer {
 public:
     Composer(const Pixels& from, std::uint32_t* to, int toWidth) : m_from(from), m_to(to), m_toWidth(toWidth) {}

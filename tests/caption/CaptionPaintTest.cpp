@@ -296,13 +296,13 @@ TEST(CaptionPaint, GlyphsAreSquareCentredAndOfOneWeightAtTheDpi) {
     EXPECT_EQ(minimize.bottom - minimize.top, rim);  // the weight of a stroke
 }
 
-// At the window's DPI and at the scales above the largest drawing: the
+// At the window's DPI, at 175% and at the scales above the largest drawing: the
 // outer line is as wide on every side, and the sides continue the caption's
 // columns where they meet it, and the bottom corners the sides'.
 TEST(CaptionPaint, FrameLineIsEvenOnAllSidesAtTheDpi) {
     SkinnedWindow w(800, 360);
     w.AttachForDpi();
-    for (const int dpi : {w.caption->Dpi(), 216, 240, 264, 288}) {
+    for (const int dpi : {w.caption->Dpi(), 168, 216, 240, 264, 288}) {
         w.ChangeDpi(dpi);
         int capH = 0, B = 0;
         w.caption->GetTopMarginHeight(capH);
