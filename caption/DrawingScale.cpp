@@ -46,6 +46,13 @@ struct Cut {
 };
 using Cuts = std::vector<Cut>;
 
+// The cuts between `n` cells in a row, `from` pixels wide each, that land `to` apart.
+Cuts Cells(int n, int from, int to) {
+    Cuts cuts;
+    for (int cell = 0; cell <= n; ++cell) cuts.push_back({cell * from, cell * to});
+    return cuts;
+}
+
 // The source pixels under destination pixel d of a stretch of `from` pixels
 // to `to` (no more than `to`): where they start and how much of each it
 // covers, in units of 1/to of a source pixel.
@@ -99,7 +106,8 @@ private:
                         total += w;
                     }
                 std::uint32_t pixel = 0;
-                for (int k = 0; k < 3; ++k) pixel |= static_cast<std::uint32_t>((sum[k] + total / 2) / total) << (8 * k);
+                for (int k = 0; k < 3; ++k)
+                    pixel |= static_cast<std::uint32_t>((sum[k] + total / 2) / total) << (8 * k);
                 *out++ = pixel;
             }
         }
@@ -156,8 +164,8 @@ Drawing Enlarge(const Drawing& from, Drawing to) {
         for (const bool active : {true, false}) {
             const int fx = active ? 0 : f.lInactiveOffset, tx = active ? 0 : to.lInactiveOffset;
             c.Grid({{fx, tx}, {fx + fromB, tx + toB}, {fx + f.lActiveLeftEnd, tx + to.lActiveLeftEnd}}, rows);
-            c.Grid({{fx + f.lActiveLeftEnd + 1, tx + to.lActiveLeftEnd}, {fx + f.lActiveLeftEnd + 2, tx + to.lActiveRightStart}},
-                   rows);
+            const int ft = fx + f.lActiveLeftEnd + 1;
+            c.Grid({{ft, tx + to.lActiveLeftEnd}, {ft + 1, tx + to.lActiveRightStart}}, rows);
             // The right end's last column is never shown: the one before it
             // is the window's outermost.
             const int fe = fx + f.lActiveRightEnd, te = tx + to.lActiveRightEnd;
@@ -175,18 +183,13 @@ Drawing Enlarge(const Drawing& from, Drawing to) {
     to.border = std::make_shared<StdPicture>(UniqueBitmap{});
     to.hover = nullptr;
     if (f.border && fromB > 0) {
-        to.border = Compose(*f.border, {7 * toB, toB}, [&](const Composer& c) {
-            Cuts cells;
-            for (int cell = 0; cell <= 7; ++cell) cells.push_back({cell * fromB, cell * toB});
-            c.Grid(cells, {{0, 0}, band});
-        });
+        to.border = Compose(*f.border, {7 * toB, toB},
+                            [&](const Composer& c) { c.Grid(Cells(7, fromB, toB), {{0, 0}, band}); });
     }
     // The hover looks: four button cells in a row.
     if (f.hover && f.hover->Handle()) {
         to.hover = Compose(*f.hover, {4 * to.lButtonWidth, to.lButtonHeight}, [&](const Composer& c) {
-            Cuts cells;
-            for (int cell = 0; cell <= 4; ++cell) cells.push_back({cell * f.lButtonWidth, cell * to.lButtonWidth});
-            c.Grid(cells, {{0, 0}, {f.lButtonHeight, to.lButtonHeight}});
+            c.Grid(Cells(4, f.lButtonWidth, to.lButtonWidth), {{0, 0}, {f.lButtonHeight, to.lButtonHeight}});
         });
     }
     return to;
