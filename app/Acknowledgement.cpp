@@ -4,8 +4,10 @@ namespace Acknowledgement {
 
 namespace {
 
+// Items are numbered 1 to 9: one digit (std::to_wstring would bring in the
+// runtime's whole wide printf).
 std::wstring Item(int number, const std::wstring& text) {
-    return L"    " + std::to_wstring(number) + L"、" + text;
+    return L"    " + std::wstring(1, static_cast<wchar_t>(L'0' + number)) + L"、" + text;
 }
 
 }  // namespace

@@ -14,6 +14,13 @@ namespace {
 
 constexpr size_t kLinkPrefixLength = 10;  // "thunder://"
 constexpr size_t kShownLinkLength = 40;   // of a link that failed, in its line
+
+// A count in digits. std::to_wstring would bring the runtime's whole wide
+// printf into torvane.exe; std::to_string formats integers by itself.
+std::wstring Decimal(size_t number) {
+    const std::string digits = std::to_string(number);
+    return std::wstring(digits.begin(), digits.end());
+}
 constexpr std::wstring_view kLineBreak = L"\r\n";
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -109,7 +116,7 @@ ConversionCommands::Outcome ConversionCommands::AddressToLink(std::wstring sourc
             copy.Add(link);
             anyConverted = true;
         } else {
-            box.Add(L"【第 " + std::to_wstring(number) + L" 行不是下载地址，未转换】");
+            box.Add(L"【第 " + Decimal(number) + L" 行不是下载地址，未转换】");
         }
     }
     if (!anyConverted) return outcome;
@@ -161,7 +168,7 @@ ConversionCommands::Outcome ConversionCommands::LinkToAddress(std::wstring sourc
             }
             std::wstring shown = ThunderLink::FromUtf8(std::string_view(text).substr(link.begin, link.end - link.begin));
             if (shown.size() > kShownLinkLength) shown = shown.substr(0, kShownLinkLength) + L"…";
-            box.Add(L"【第 " + std::to_wstring(number) + L" 个链接无法转换：" + shown + L"（" +
+            box.Add(L"【第 " + Decimal(number) + L" 个链接无法转换：" + shown + L"（" +
                     ThunderLink::FromUtf8(link.error) + L"）】");
         }
         outcome.text1 = std::move(box.text);
@@ -221,8 +228,8 @@ std::wstring ConversionCommands::BoxText(const std::wstring& text, bool copied) 
     size_t shown = kBoxLimit;
     if (IsHighSurrogate(text[shown - 1])) --shown;
     std::wstring box = text.substr(0, shown);
-    box += L"\r\n……【已截断：全文共 " + std::to_wstring(text.size()) + L" 个字符，文本框只显示前 " +
-           std::to_wstring(shown) + L" 个";
+    box += L"\r\n……【已截断：全文共 " + Decimal(text.size()) + L" 个字符，文本框只显示前 " +
+           Decimal(shown) + L" 个";
     box += copied ? L"；完整结果已复制到剪贴板】" : L"】";
     return box;
 }
