@@ -1,5 +1,6 @@
 // One full paint of the skinned main window's frame against the system's own
-// frame painting (DefWindowProc's WM_NCPAINT) of the same window unskinned.
+// frame painting (DefWindowProc's WM_NCPAINT) of the same window unskinned;
+// and what loading the skin for a DPI costs, drawn and enlarged.
 // Run under Wine: scripts/wine-exec build/win64/bench/caption_bench.exe
 #include <windows.h>
 
@@ -64,5 +65,15 @@ int main() {
                     active ? "active" : "inactive", system * 1e6, skin * 1e6, skin / system);
     }
     caption->Detach();
+
+    // A window moved to another display loads the drawing for its DPI once.
+    constexpr int kLoads = 20;
+    std::printf("skin drawing for a DPI (decode, and enlarge above 192), mean of %d loads\n", kLoads);
+    for (const int dpi : {192, 240, 288}) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kLoads; ++i) ShippedSkin::DrawingFor(GetModuleHandleW(nullptr), dpi);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kLoads;
+        std::printf("  %3d dpi %7.2f ms\n", dpi, seconds * 1e3);
+    }
     return 0;
 }

@@ -296,6 +296,43 @@ TEST(CaptionPaint, GlyphsAreSquareCentredAndOfOneWeightAtTheDpi) {
     EXPECT_EQ(minimize.bottom - minimize.top, rim);  // the weight of a stroke
 }
 
+// At the window's DPI, at 175% and at the scales above the largest drawing: the
+// outer line is as wide on every side, and the sides continue the caption's
+// columns where they meet it, and the bottom corners the sides'.
+TEST(CaptionPaint, FrameLineIsEvenOnAllSidesAtTheDpi) {
+    SkinnedWindow w(800, 360);
+    w.AttachForDpi();
+    for (const int dpi : {w.caption->Dpi(), 168, 216, 240, 264, 288}) {
+        w.ChangeDpi(dpi);
+        int capH = 0, B = 0;
+        w.caption->GetTopMarginHeight(capH);
+        w.caption->GetLeftMarginWidth(B);
+        const int W = w.Width(), H = w.Height();
+        const COLORREF line = w.Pixel(0, H / 2);
+        // How many pixels of the line from (x, y) inwards.
+        auto run = [&](int x, int y, int dx, int dy) {
+            int n = 0;
+            while (n < B && w.Pixel(x + n * dx, y + n * dy) == line) ++n;
+            return n;
+        };
+        const int width = run(0, H / 2, 1, 0);
+        EXPECT_GE(width, dpi > 192 ? 2 : 1) << dpi;
+        EXPECT_EQ(run(0, capH / 2, 1, 0), width) << dpi << " left, caption";
+        EXPECT_EQ(run(W - 1, capH / 2, -1, 0), width) << dpi << " right, caption";
+        EXPECT_EQ(run(W - 1, H / 2, -1, 0), width) << dpi << " right";
+        EXPECT_EQ(run(W / 2, 0, 0, 1), width) << dpi << " top";
+        EXPECT_EQ(run(capH, 0, 0, 1), width) << dpi << " top, left end";
+        EXPECT_EQ(run(W - capH, 0, 0, 1), width) << dpi << " top, right end";
+        EXPECT_EQ(run(W / 2, H - 1, 0, -1), width) << dpi << " bottom";
+        int steps = 0;
+        for (int x = 0; x < B; ++x)
+            for (const int column : {x, W - 1 - x})
+                steps += (w.Pixel(column, capH - 1) != w.Pixel(column, capH)) +
+                         (w.Pixel(column, H - B - 1) != w.Pixel(column, H - B));
+        EXPECT_EQ(steps, 0) << dpi;
+    }
+}
+
 TEST(CaptionPaint, MarginsComeFromTheBitmapHeights) {
     SkinnedWindow w(300, 200);
     int top = 0, left = 0, right = 0, bottom = 0;

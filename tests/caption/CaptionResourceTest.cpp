@@ -42,11 +42,6 @@ TEST(CaptionResources, DpiChangesReskinTheFrameAndLeakNothing) {
     w.AttachForDpi();
     const HWND hwnd = w.window.hwnd();
     const int start = w.caption->Dpi();
-    auto change = [&](int dpi) {
-        RECT suggested{};
-        GetWindowRect(hwnd, &suggested);
-        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    };
     // The frame at a DPI: margins and the caption's left end as drawn for it.
     auto framedAt = [&](int dpi) {
         const DrawnSkin drawn(dpi);
@@ -64,15 +59,15 @@ TEST(CaptionResources, DpiChangesReskinTheFrameAndLeakNothing) {
             for (int x = 0; x < drawn.S(90); ++x) wrong += w.Pixel(x, y) != drawn.Caption(x, y);
         EXPECT_EQ(wrong, 0) << dpi;
     };
-    change(144);
+    w.ChangeDpi(144);
     EXPECT_EQ(w.caption->Dpi(), 144);
     framedAt(144);
-    change(288);  // above the largest drawing: that one, enlarged
+    w.ChangeDpi(288);  // above the largest drawing: that one, enlarged
     framedAt(288);
-    change(start);
+    w.ChangeDpi(start);
     framedAt(start);
 
     const unsigned long before = GdiObjectCount();
-    for (int i = 0; i < 100; ++i) change(i % 2 ? start : 192);
+    for (int i = 0; i < 100; ++i) w.ChangeDpi(i % 2 ? start : 192);
     EXPECT_EQ(GdiObjectCount(), before);
 }

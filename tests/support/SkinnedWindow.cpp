@@ -49,6 +49,12 @@ void SkinnedWindow::AttachForDpi() {
     Activate();
 }
 
+void SkinnedWindow::ChangeDpi(int dpi) {
+    RECT suggested{};
+    GetWindowRect(window.hwnd(), &suggested);
+    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
 void SkinnedWindow::Activate() {
     SetForegroundWindow(window.hwnd());
     SendMessageW(window.hwnd(), WM_NCACTIVATE, TRUE, 0);

@@ -48,6 +48,9 @@ struct SkinnedWindow {
     void Attach();
     // Attaches the skin as drawn for the window's DPI, and for each new DPI.
     void AttachForDpi();
+    // Puts the window at `dpi` as the system would, keeping its place and size
+    // (Wine never sends WM_DPICHANGED itself).
+    void ChangeDpi(int dpi);
     void Activate();
     void Deactivate();
     int Width() const;
