@@ -44,6 +44,11 @@ protected:
 
     void TearDown() override { ChildProgram::Close(m_process, m_window); }
 
+    // Leave no text of megabytes on the clipboard: under Wine it is also the
+    // display's selection, which another prefix's programs on the same
+    // display (the DPI groups) copy in, holding the clipboard while they do.
+    static void TearDownTestSuite() { SyntheticInput::EmptyTheClipboard(); }
+
     // The program runs in its own process, beside others on a loaded machine.
     static constexpr DWORD kDeadlineMs = 10000;
 
