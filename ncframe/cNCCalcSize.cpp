@@ -12,6 +12,7 @@
 #include "plumbing/MSubclass.h"
 #include "plumbing/MouseButtons.h"
 #include "plumbing/ObjectFromPtr.h"
+#include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
@@ -296,9 +297,6 @@ void cNCCalcSize::NudgeCursor() {
 
 LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     NudgeCursor();
-    // The press carries the hit-test code of its own point: the last
-    // WM_NCHITTEST may have been another program's question about another point.
-    const int e = static_cast<int>(wParam);
     std::shared_ptr<INCAreaModifier> skin;
     if (!GetImplementation(skin)) {
         // Nothing to hit-test against: the press goes on with its own code.
@@ -306,7 +304,9 @@ LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         RepaintFrame(hwnd);
         return 0;
     }
-    if (e == HTCAPTION) {
+    // The press carries the hit-test code of its own point: the last
+    // WM_NCHITTEST may have been another program's question about another point.
+    if (wParam == HTCAPTION) {
         if (!m_bActive) SetForegroundWindow(m_hWnd);
         DragMoveWindow();
         return 0;
@@ -384,6 +384,9 @@ void cNCCalcSize::DragMoveWindow() {
     // the loop wakes for each (Sleep(1) waits up to a clock tick, 15.6 ms, on
     // Windows, and the drag would judder).
     SetCapture(m_hWnd);
+    const ScopeGuard release([this]() noexcept {
+        if (m_hWnd && GetCapture() == m_hWnd) ReleaseCapture();
+    });
     // Ends when the button is released, the window loses activation, the
     // capture or goes; Esc ends it too and puts the window back where the
     // drag started.
@@ -401,23 +404,19 @@ void cNCCalcSize::DragMoveWindow() {
             if (msg.message == WM_QUIT) {
                 // The application's own loop must still see it.
                 PostQuitMessage(static_cast<int>(msg.wParam));
-                ReleaseCapture();
                 return;
             }
             if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
                 SetWindowPos(m_hWnd, nullptr, start.left, start.top, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER);
-                ReleaseCapture();
                 return;
             }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        // The timeout only bounds a wait in which the button state changed
-        // without a message (the capture taken by another program).
+        // The timeout bounds a wait in which no message comes.
         MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-    if (m_hWnd && GetCapture() == m_hWnd) ReleaseCapture();
 }
 
 void cNCCalcSize::DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) {
