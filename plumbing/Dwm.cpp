@@ -1,7 +1,8 @@
 #include "Dwm.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
-#include <string>
 
 namespace Dwm {
 
@@ -14,10 +15,12 @@ std::optional<Api> g_replacement;
 const Api& System() noexcept {
     static const Api api = [] {
         Api loaded;
-        wchar_t folder[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH - 12) return loaded;
-        const HMODULE dll = LoadLibraryW((std::wstring(folder, length) + L"\\dwmapi.dll").c_str());
+        constexpr wchar_t kName[] = L"\\dwmapi.dll";
+        wchar_t path[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        if (length == 0 || length + std::size(kName) > MAX_PATH) return loaded;
+        std::copy(std::begin(kName), std::end(kName), path + length);
+        const HMODULE dll = LoadLibraryW(path);
         if (!dll) return loaded;
         // FARPROC to the real signature, through a void pointer as the
         // compiler wants for function pointer casts.
