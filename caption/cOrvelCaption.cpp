@@ -8,8 +8,8 @@
 
 #include "plumbing/Dpi.h"
 #include "plumbing/MSubclass.h"
+#include "plumbing/MouseButtons.h"
 #include "plumbing/cAccessible.h"
-#include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
@@ -25,8 +25,26 @@ constexpr int kTitleLeft = 92, kTitleRightGap = 96;
 // the band starts on the row below the line (one pixel thick at 96 DPI).
 constexpr int kMenuBandLine = 30;
 constexpr int kPressPollMs = 50;
-// The pointer messages the caption follows for the buttons' hover look, and the DPI change.
-constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED, WM_GETOBJECT, WM_SYSCOMMAND};
+// The pointer messages the caption follows for the buttons' hover look, the
+// DPI change, and the window's end (everything registered on a window must
+// be gone before its WM_NCDESTROY returns).
+constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED, WM_GETOBJECT, WM_SYSCOMMAND, WM_DESTROY};
+
+// Holds the window's redraw off while the skin is put on, when no other
+// window is locked: the system allows one locked window at a time, and
+// unlocking one this did not lock would release another's.
+class UpdateLock {
+public:
+    explicit UpdateLock(HWND hwnd) noexcept : m_locked(LockWindowUpdate(hwnd) != FALSE) {}
+    ~UpdateLock() {
+        if (m_locked) LockWindowUpdate(nullptr);
+    }
+    UpdateLock(const UpdateLock&) = delete;
+    UpdateLock& operator=(const UpdateLock&) = delete;
+
+private:
+    bool m_locked;
+};
 
 // A system menu item's text as a reader says it: the system's own word for
 // the command, in the system's language.
@@ -87,8 +105,7 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
                            int lButtonHeightA, int lActiveLeftEndA, int lActiveRightStartA, int lActiveRightEndA,
                            int lInactiveOffsetA) {
     // The window is unlocked on every exit of Attach.
-    LockWindowUpdate(f.hwnd());
-    const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
+    const UpdateLock lock(f.hwnd());
     Detach();
     m_source = nullptr;
     m_dpi = Dpi::OfWindow(f.hwnd());
@@ -111,8 +128,7 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
 }
 
 void cOrvelCaption::Attach(IForm& f, DrawingSource source) {
-    LockWindowUpdate(f.hwnd());
-    const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
+    const UpdateLock lock(f.hwnd());
     Detach();
     m_source = std::move(source);
     m_dpi = Dpi::OfWindow(f.hwnd());
@@ -225,6 +241,9 @@ LRESULT cOrvelCaption::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lP
             break;
         case WM_DPICHANGED:
             Reskin(HIWORD(wParam));
+            break;
+        case WM_DESTROY:
+            Detach();
             break;
     }
     return 0;  // the window's own procedure answers (mhCallPreviousAfter)
@@ -608,7 +627,7 @@ void cOrvelCaption::WatchPress() {
 }
 
 void cOrvelCaption::OnPressPollTimer() {
-    const bool held = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
+    const bool held = MouseButtons::PrimaryDown();
     RECT window{};
     GetWindowRect(m_hWnd, &window);
     POINT at{};

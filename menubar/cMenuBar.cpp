@@ -9,8 +9,8 @@
 #include "cToolbarMenu.h"
 #include "plumbing/Dpi.h"
 #include "plumbing/MSubclass.h"
+#include "plumbing/MouseButtons.h"
 #include "plumbing/cAccessible.h"
-#include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
@@ -101,8 +101,8 @@ COLORREF cMenuBar::TranslateColor(OleColor oColor) noexcept {
 }
 
 void cMenuBar::Attach(HWND lhWnd) {
-    LockWindowUpdate(lhWnd);
-    const ScopeGuard unlock([]() noexcept { LockWindowUpdate(nullptr); });
+    // Attaching draws nothing, so it takes no update lock: the caption that
+    // attaches the bar holds the window's.
     Detach();
     m_hWnd = lhWnd;
     m_dpi = Dpi::OfWindow(lhWnd);
@@ -301,7 +301,7 @@ void cMenuBar::CheckMouseOver() {
         });
     }
     if (m_iOver >= 1 || m_iDownOn != 0) {
-        if (m_iDownOn > 0 && GetAsyncKeyState(VK_LBUTTON) == 0) {
+        if (m_iDownOn > 0 && !MouseButtons::PrimaryDown()) {
             m_iDownOn = 0;
             Repaint();
         }

@@ -8,18 +8,40 @@
 
 #include "mDeclares.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/Dwm.h"
 #include "plumbing/MSubclass.h"
+#include "plumbing/MouseButtons.h"
 #include "plumbing/ObjectFromPtr.h"
+#include "plumbing/ScopeGuard.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace {
 
+// Undocumented messages with which themed windows have DefWindowProc paint
+// the system's caption and frame outside WM_NCPAINT.
+constexpr UINT kNcUahDrawCaption = 0xAE, kNcUahDrawFrame = 0xAF;
+
 // Messages the controller attaches, in this order (WM_SIZE only for an MDI
-// child, between WM_EXITMENULOOP and WM_DESTROY).
+// child, between WM_DWMCOMPOSITIONCHANGED and WM_DESTROY).
 constexpr UINT kMessages[] = {WM_NCCALCSIZE,     WM_NCPAINT,     WM_NCACTIVATE,   WM_NCLBUTTONDOWN,
                               WM_NCLBUTTONUP,    WM_NCLBUTTONDBLCLK, WM_NCHITTEST, WM_SETCURSOR,
                               WM_INITMENU,       WM_INITMENUPOPUP, WM_STYLECHANGED, WM_SETTEXT,
-                              WM_ACTIVATEAPP,    WM_ENTERMENULOOP, WM_EXITMENULOOP};
+                              WM_SETICON,        WM_ACTIVATEAPP, WM_ENTERMENULOOP, WM_EXITMENULOOP,
+                              kNcUahDrawCaption, kNcUahDrawFrame, WM_DWMCOMPOSITIONCHANGED};
+
+// Under DWM the frame is the window manager's unless the window turns its
+// non-client rendering off (DWMWA_NCRENDERING_POLICY): its caption and
+// buttons would show over or through the skin. The skin's corners are
+// square, so Windows 11 is asked not to round them.
+void TakeFrameFromDwm(HWND hwnd) noexcept {
+    Dwm::SetWindowAttribute(hwnd, Dwm::kNcRenderingPolicy, Dwm::kPolicyDisabled);
+    Dwm::SetWindowAttribute(hwnd, Dwm::kCornerPreference, Dwm::kCornerSquare);
+}
+
+void GiveFrameToDwm(HWND hwnd) noexcept {
+    Dwm::SetWindowAttribute(hwnd, Dwm::kNcRenderingPolicy, Dwm::kPolicyUseWindowStyle);
+    Dwm::SetWindowAttribute(hwnd, Dwm::kCornerPreference, Dwm::kCornerDefault);
+}
 
 RECT WindowRectAtOrigin(HWND hwnd) {
     RECT r{};
@@ -81,6 +103,7 @@ void cNCCalcSize::Attach(INCAreaModifier& iTo) {
 
     SetPropA(m_hWnd, kImplementationProperty, reinterpret_cast<HANDLE>(ObjPtr(&iTo)));
     mDeclares::AttachKeyboardHook(*this);
+    TakeFrameFromDwm(m_hWnd);
 }
 
 void cNCCalcSize::Detach() noexcept {
@@ -92,6 +115,7 @@ void cNCCalcSize::Detach() noexcept {
             m_bIsMDIChild = false;
         }
         MSubclass::DetachMessage(*this, m_hWnd, WM_DESTROY);
+        GiveFrameToDwm(m_hWnd);
     }
     m_scratch.reset();
     if (m_hWnd) RemovePropA(m_hWnd, kImplementationProperty);
@@ -121,7 +145,8 @@ bool cNCCalcSize::IsMDIChild(HWND hwnd) {
 
 EMsgHandling cNCCalcSize::MsgResponse() {
     switch (MSubclass::CurrentMessage()) {
-        case WM_SIZE: case WM_SETTEXT: case WM_SETCURSOR: case WM_STYLECHANGED: case WM_NCHITTEST: case WM_NCPAINT:
+        case WM_SIZE: case WM_SETTEXT: case WM_SETICON: case WM_SETCURSOR: case WM_STYLECHANGED: case WM_NCHITTEST:
+        case WM_NCPAINT: case kNcUahDrawCaption: case kNcUahDrawFrame: case WM_DWMCOMPOSITIONCHANGED:
         case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK: case WM_INITMENU: case WM_INITMENUPOPUP:
         case WM_ENTERMENULOOP: case WM_EXITMENULOOP:
         case WM_NCACTIVATE:  // passed on by the handler itself, once
@@ -146,7 +171,6 @@ LRESULT cNCCalcSize::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lPar
             if (!GetImplementation(skin)) return PassOn(hwnd, iMsg, wParam, lParam);
             // The point the system asks about (for real input, the cursor).
             const int e = ComputeHitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-            m_eLastHitTest = e;
             return e == HTMENU ? HTCLIENT : e;
         }
         case WM_NCPAINT:
@@ -165,7 +189,17 @@ LRESULT cNCCalcSize::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_SETCURSOR:
             return OnSetCursor(hwnd, wParam, lParam);
-        case WM_SETTEXT: case WM_STYLECHANGED: case WM_NCLBUTTONDBLCLK: {
+        case kNcUahDrawCaption: case kNcUahDrawFrame:
+            // The skin has painted the frame; the system's would cover it.
+            return 0;
+        case WM_DWMCOMPOSITIONCHANGED:
+            // Composition switched on or off (Windows 7): the policy is set
+            // anew and the frame recomputed and repainted for the new mode.
+            TakeFrameFromDwm(hwnd);
+            SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+            return 0;
+        case WM_SETTEXT: case WM_SETICON: case WM_STYLECHANGED: case WM_NCLBUTTONDBLCLK: {
             const LRESULT result = PassOn(hwnd, iMsg, wParam, lParam);
             if (!s_bInSetCursor) RepaintFrame(hwnd);
             return result;
@@ -250,19 +284,19 @@ LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 
 void cNCCalcSize::NudgeCursor() {
     // A one-pixel move, alternating direction, so the system notices the
-    // pointer over the frame again.
+    // pointer over the frame again. An absolute position: a relative
+    // mouse_event move is scaled by the pointer speed and acceleration, and
+    // one pixel may become none or two.
     if (s_lNudgeX == 0) s_lNudgeX = 1;
     if (s_lNudgeY == 0) s_lNudgeY = 1;
     s_lNudgeX = -s_lNudgeX;
     s_lNudgeY = -s_lNudgeY;
-    mouse_event(MOUSEEVENTF_MOVE, static_cast<DWORD>(s_lNudgeX), static_cast<DWORD>(s_lNudgeY), 0, 0);
+    POINT at{};
+    if (GetCursorPos(&at)) SetCursorPos(at.x + s_lNudgeX, at.y + s_lNudgeY);
 }
 
 LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     NudgeCursor();
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    const int e = ComputeHitTest(cursor);
     std::shared_ptr<INCAreaModifier> skin;
     if (!GetImplementation(skin)) {
         // Nothing to hit-test against: the press goes on with its own code.
@@ -270,7 +304,9 @@ LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         RepaintFrame(hwnd);
         return 0;
     }
-    if (m_eLastHitTest == HTCAPTION) {
+    // The press carries the hit-test code of its own point: the last
+    // WM_NCHITTEST may have been another program's question about another point.
+    if (wParam == HTCAPTION) {
         if (!m_bActive) SetForegroundWindow(m_hWnd);
         DragMoveWindow();
         return 0;
@@ -283,7 +319,7 @@ LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         skin->NCMouseDown(at.x, at.y, bHandled, dc.get(), 0, 0, r.right, r.bottom);
     }
     if (bHandled) return 0;
-    PassOn(hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(e), lParam);
+    PassOn(hwnd, WM_NCLBUTTONDOWN, wParam, lParam);
     RepaintFrame(hwnd);
     return 0;
 }
@@ -344,9 +380,17 @@ void cNCCalcSize::DragMoveWindow() {
     const RECT start = rect;
     POINT last{};
     GetCursorPos(&last);
-    // Ends when the button is released, the window loses activation or goes;
-    // Esc ends it too and puts the window back where the drag started.
-    while (m_hWnd && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) && m_bActive) {
+    // With the capture every move and the release come here as messages, and
+    // the loop wakes for each (Sleep(1) waits up to a clock tick, 15.6 ms, on
+    // Windows, and the drag would judder).
+    SetCapture(m_hWnd);
+    const ScopeGuard release([this]() noexcept {
+        if (m_hWnd && GetCapture() == m_hWnd) ReleaseCapture();
+    });
+    // Ends when the button is released, the window loses activation, the
+    // capture or goes; Esc ends it too and puts the window back where the
+    // drag started.
+    while (m_hWnd && MouseButtons::PrimaryDown() && m_bActive && GetCapture() == m_hWnd) {
         POINT now{};
         GetCursorPos(&now);
         if (now.x != last.x || now.y != last.y) {
@@ -370,7 +414,8 @@ void cNCCalcSize::DragMoveWindow() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        Sleep(1);
+        // The timeout bounds a wait in which no message comes.
+        MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

@@ -79,7 +79,6 @@ private:
     bool m_bMaxMDIChild = false;
     std::optional<cMemDC> m_scratch;  // for the default caption strip, while attached
     int m_lLeft = 0, m_lTop = 0, m_lRight = 0, m_lBottom = 0;
-    int m_eLastHitTest = 0;
 
     int s_lNudgeX = 0, s_lNudgeY = 0;
     bool s_bInSetCursor = false;

@@ -234,6 +234,27 @@ TEST(CaptionPaint, TitleEllipsisAmpersandAndEmptyTitle) {
 
 // Runs at any display scale: the window, the plate and the margins follow
 // the DPI the window has.
+TEST(CaptionPaint, SystemCaptionPaintersLeaveTheSkinsPixels) {
+    SkinnedWindow w;
+    const HWND hwnd = w.window.hwnd();
+    const int W = w.Width();
+    const std::vector<COLORREF> painted = Shot(w, W, kCapH);
+    // The system's own caption and frame painters, and a new icon (which the
+    // system's procedure answers by painting its caption): the skin's pixels stay.
+    SendMessageW(hwnd, 0xAE, 0, 0);
+    SendMessageW(hwnd, 0xAF, 0, 0);
+    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_APPLICATION)));
+    EXPECT_EQ(Shot(w, W, kCapH), painted);
+    EXPECT_EQ(w.window.CountSeen(WM_SETICON), 1);  // the window still has its icon set
+
+    // A new title shows as the skin paints it, with nothing of the system's caption.
+    SetWindowTextW(hwnd, L"Another title");
+    const std::vector<COLORREF> retitled = Shot(w, W, kCapH);
+    EXPECT_NE(retitled, painted);
+    SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    EXPECT_EQ(Shot(w, W, kCapH), retitled);
+}
+
 TEST(CaptionPaint, TitleInkLiesWithinThePlateAtTheWindowsDpi) {
     const int systemDpi = Dpi::OfWindow(nullptr);
     SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi), WS_OVERLAPPEDWINDOW, L"");

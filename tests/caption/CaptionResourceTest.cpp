@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "ncframe/mDeclares.h"
 #include "plumbing/Dpi.h"
 #include "tests/support/GdiObjectCount.h"
@@ -70,4 +73,33 @@ TEST(CaptionResources, DpiChangesReskinTheFrameAndLeakNothing) {
     const unsigned long before = GdiObjectCount();
     for (int i = 0; i < 100; ++i) w.ChangeDpi(i % 2 ? start : 192);
     EXPECT_EQ(GdiObjectCount(), before);
+}
+
+TEST(CaptionResources, NothingRegisteredOutlivesTheWindowAndAnotherLockSurvivesAttach) {
+    // The system allows one locked window at a time: a lock held elsewhere
+    // is still held after the skin is put on (another Attach cannot lock).
+    TestWindow other;
+    ASSERT_TRUE(LockWindowUpdate(other.hwnd()));
+    SkinnedWindow w;
+    w.Attach();
+    EXPECT_FALSE(LockWindowUpdate(w.window.hwnd()));
+    LockWindowUpdate(nullptr);
+
+    // Every property set on the window is removed before its last message
+    // returns: a string property left behind keeps its atom in the session.
+    std::vector<std::string> left;
+    w.window.onMessage = [&](UINT message) {
+        if (message != WM_NCDESTROY) return;
+        EnumPropsExA(
+            w.window.hwnd(),
+            [](HWND, LPSTR name, HANDLE, ULONG_PTR names) -> BOOL {
+                auto& list = *reinterpret_cast<std::vector<std::string>*>(names);
+                const std::string text = IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name;
+                if (text.rfind("__wine", 0) != 0) list.push_back(text);  // not Wine's own
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&left));
+    };
+    DestroyWindow(w.window.hwnd());
+    EXPECT_EQ(left, std::vector<std::string>{});
 }

@@ -8,6 +8,7 @@
 
 #include "TestSkin.h"
 #include "ncframe/cNCCalcSize.h"
+#include "plumbing/Dwm.h"
 #include "tests/support/TestWindow.h"
 #include "ncframe/mDeclares.h"
 #include "tests/support/SyntheticInput.h"
@@ -127,12 +128,18 @@ TEST_F(FrameTest, MenuHitTestBecomesClientAndPressGoesToSkin) {
     EXPECT_EQ(window->CountSeen(WM_NCLBUTTONDOWN), 0);  // consumed by the skin
 }
 
-TEST_F(FrameTest, UnhandledPressGoesOnWithComputedCode) {
+TEST_F(FrameTest, PressActsOnItsOwnHitTestCodeAndNudgesOnePixel) {
     Frame();
-    skin->hitTestAnswer = HTBORDER;  // a code the system does nothing modal with
     skin->handlePresses = false;
-    SendMessageW(window->hwnd(), WM_NCHITTEST, 0, ScreenPoint(window->hwnd(), 150, 100));
-    SendMessageW(window->hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, ScreenPoint(window->hwnd(), 150, 100));
+    const HWND hwnd = window->hwnd();
+    // Another program last asked about the caption; the press is on the border.
+    EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, ScreenPoint(hwnd, 150, 20)), HTCAPTION);
+    POINT before{}, after{};
+    GetCursorPos(&before);
+    SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTBORDER, ScreenPoint(hwnd, 150, 100));
+    GetCursorPos(&after);
+    EXPECT_EQ(std::abs(after.x - before.x), 1);  // the nudge: one pixel, whatever the pointer speed
+    EXPECT_EQ(std::abs(after.y - before.y), 1);
     ASSERT_EQ(window->CountSeen(WM_NCLBUTTONDOWN), 1);
     for (const auto& s : window->seen) {
         if (s.message == WM_NCLBUTTONDOWN) {
@@ -140,10 +147,59 @@ TEST_F(FrameTest, UnhandledPressGoesOnWithComputedCode) {
         }
     }
 
+    // And the other way round: a caption press after a question about the
+    // border is the controller's drag (over at once, no button is down).
+    EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, ScreenPoint(hwnd, 2, 100)), HTLEFT);
+    SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, ScreenPoint(hwnd, 150, 20));
+    EXPECT_EQ(window->CountSeen(WM_NCLBUTTONDOWN), 1);
+
     skin->calls.clear();
-    SendMessageW(window->hwnd(), WM_NCLBUTTONUP, HTBORDER, ScreenPoint(window->hwnd(), 150, 100));
+    SendMessageW(hwnd, WM_NCLBUTTONUP, HTBORDER, ScreenPoint(hwnd, 150, 100));
     EXPECT_EQ(skin->calls, (std::vector<std::string>{"down", "up"}));
     EXPECT_EQ(window->CountSeen(WM_NCLBUTTONUP), 1);  // the window saw it first
+}
+
+TEST_F(FrameTest, FrameIsTakenFromTheWindowManagerAndGivenBack) {
+    struct Call {
+        HWND hwnd;
+        DWORD attribute;
+        int value;
+        bool operator==(const Call&) const = default;
+    };
+    static std::vector<Call> calls;
+    calls.clear();
+    Dwm::Api recorder;
+    recorder.setWindowAttribute = [](HWND hwnd, DWORD attribute, LPCVOID value, DWORD size) -> HRESULT {
+        if (size != sizeof(int)) return E_INVALIDARG;
+        calls.push_back({hwnd, attribute, *static_cast<const int*>(value)});
+        return S_OK;
+    };
+    Dwm::Replace(recorder);
+    Frame();
+    const HWND hwnd = window->hwnd();
+    const std::vector<Call> taken{{hwnd, Dwm::kNcRenderingPolicy, Dwm::kPolicyDisabled},
+                                  {hwnd, Dwm::kCornerPreference, Dwm::kCornerSquare}};
+    EXPECT_EQ(calls, taken);
+
+    // Composition switched: the policy again, and the frame recomputed.
+    calls.clear();
+    skin->calls.clear();
+    SendMessageW(hwnd, WM_DWMCOMPOSITIONCHANGED, 0, 0);
+    EXPECT_EQ(calls, taken);
+    EXPECT_EQ(skin->calls, (std::vector<std::string>{"left", "top", "right", "bottom"}));
+
+    // The system's own caption and frame painters are swallowed.
+    ShowWindow(hwnd, SW_SHOWNA);
+    window->seen.clear();
+    EXPECT_EQ(SendMessageW(hwnd, 0xAE, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(hwnd, 0xAF, 0, 0), 0);
+    EXPECT_TRUE(window->seen.empty());
+
+    calls.clear();
+    controller->Detach();
+    Dwm::UseSystem();
+    EXPECT_EQ(calls, (std::vector<Call>{{hwnd, Dwm::kNcRenderingPolicy, Dwm::kPolicyUseWindowStyle},
+                                        {hwnd, Dwm::kCornerPreference, Dwm::kCornerDefault}}));
 }
 
 TEST_F(FrameTest, SetCursorTakesMenuOffWithoutRepaintingTwice) {
@@ -218,67 +274,80 @@ TEST_F(FrameTest, PropertyAndHookFollowTheAttachment) {
     EXPECT_EQ(mDeclares::KeyboardHook(), nullptr);
 }
 
-TEST_F(FrameTest, CaptionDragMovesTheWindowThroughItsOwnLoop) {
-    Frame();
-    ShowWindow(window->hwnd(), SW_SHOW);
-    SetForegroundWindow(window->hwnd());
-    ASSERT_TRUE(WaitUntil([this] { return controller->WindowActive(); }));
-    RECT before{};
-    GetWindowRect(window->hwnd(), &before);
-    const POINT start{before.left + 150, before.top + 20};
-    SyntheticInput::MoveTo(start);
+TEST_F(FrameTest, CaptionDragMovesTheWindowThroughItsOwnLoopWithEitherHand) {
+    // A left-handed user drags with the physical right button, the primary one.
+    struct Unswap {
+        ~Unswap() { SwapMouseButton(FALSE); }
+    } unswap;
+    for (const bool swapped : {false, true}) {
+        SCOPED_TRACE(swapped ? "buttons swapped" : "buttons as made");
+        SwapMouseButton(swapped);
+        ASSERT_EQ(GetSystemMetrics(SM_SWAPBUTTON) != 0, swapped);
+        Frame();
+        ShowWindow(window->hwnd(), SW_SHOW);
+        SetForegroundWindow(window->hwnd());
+        ASSERT_TRUE(WaitUntil([this] { return controller->WindowActive(); }));
+        RECT before{};
+        GetWindowRect(window->hwnd(), &before);
+        const POINT start{before.left + 150, before.top + 20};
+        SyntheticInput::MoveTo(start);
 
-    // The press runs the controller's move loop on this thread; another
-    // thread moves the pointer and lets go, each step once the last one shows.
-    struct Drag {
-        HWND hwnd;
-        POINT start;
-        RECT before;
-        std::atomic<bool> sawProbe{false};
-        bool Moved(int dx, int dy) const {
-            RECT r{};
-            GetWindowRect(hwnd, &r);
-            return std::abs(r.left - before.left - dx) <= 2 && std::abs(r.top - before.top - dy) <= 2;
-        }
-    } drag{window->hwnd(), start, before};
-    window->onMessage = [&drag](UINT message) {
-        if (message == WM_APP) drag.sawProbe = true;
-    };
-    HANDLE mover = CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            Drag& d = *static_cast<Drag*>(p);
-            // The press nudges the pointer before the loop starts; a message
-            // posted after that is dispatched by the loop itself.
-            WaitUntil([&] {
-                POINT at{};
-                GetCursorPos(&at);
-                return at.x != d.start.x || at.y != d.start.y;
-            });
-            PostMessageW(d.hwnd, WM_APP, 0, 0);
-            WaitUntil([&] { return d.sawProbe.load(); });
-            SyntheticInput::MoveTo({d.start.x + 20, d.start.y + 10});
-            WaitUntil([&] { return d.Moved(20, 10); });
-            SyntheticInput::MoveTo({d.start.x + 40, d.start.y + 30});
-            WaitUntil([&] { return d.Moved(40, 30); });
-            SyntheticInput::Button(false);
-            return 0;
-        },
-        &drag, 0, nullptr);
-    ASSERT_NE(mover, nullptr);
-    SyntheticInput::Button(true);
-    EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(mover, 0) == WAIT_OBJECT_0; }, 20000));
-    CloseHandle(mover);
-    window->onMessage = nullptr;
-    SyntheticInput::SettleInput();
+        // The press runs the controller's move loop on this thread; another
+        // thread moves the pointer and lets go, each step once the last one shows.
+        struct Drag {
+            HWND hwnd;
+            POINT start;
+            RECT before;
+            std::atomic<bool> sawProbe{false};
+            bool Moved(int dx, int dy) const {
+                RECT r{};
+                GetWindowRect(hwnd, &r);
+                return std::abs(r.left - before.left - dx) <= 2 && std::abs(r.top - before.top - dy) <= 2;
+            }
+        } drag{window->hwnd(), start, before};
+        window->onMessage = [&drag](UINT message) {
+            if (message == WM_APP) drag.sawProbe = true;
+        };
+        HANDLE mover = CreateThread(
+            nullptr, 0,
+            [](void* p) -> DWORD {
+                Drag& d = *static_cast<Drag*>(p);
+                // The press nudges the pointer before the loop starts; a message
+                // posted after that is dispatched by the loop itself.
+                WaitUntil([&] {
+                    POINT at{};
+                    GetCursorPos(&at);
+                    return at.x != d.start.x || at.y != d.start.y;
+                });
+                PostMessageW(d.hwnd, WM_APP, 0, 0);
+                WaitUntil([&] { return d.sawProbe.load(); });
+                SyntheticInput::MoveTo({d.start.x + 20, d.start.y + 10});
+                WaitUntil([&] { return d.Moved(20, 10); });
+                SyntheticInput::MoveTo({d.start.x + 40, d.start.y + 30});
+                WaitUntil([&] { return d.Moved(40, 30); });
+                SyntheticInput::Button(false);
+                return 0;
+            },
+            &drag, 0, nullptr);
+        ASSERT_NE(mover, nullptr);
+        SyntheticInput::Button(true);
+        // Wine reports the swap (SM_SWAPBUTTON) and keeps the button's key
+        // state physical, as Windows does, but still sends the physical
+        // right button's messages; the press Windows would send is posted here.
+        if (swapped) PostMessageW(window->hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(start.x, start.y));
+        EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(mover, 0) == WAIT_OBJECT_0; }, 20000));
+        CloseHandle(mover);
+        window->onMessage = nullptr;
+        SyntheticInput::SettleInput();
 
-    EXPECT_TRUE(drag.sawProbe);
-    RECT after{};
-    GetWindowRect(window->hwnd(), &after);
-    EXPECT_NEAR(after.left - before.left, 40, 2);
-    EXPECT_NEAR(after.top - before.top, 30, 2);
-    EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON) & 0x8000, 0);
-    EXPECT_EQ(window->CountSeen(WM_NCLBUTTONDOWN), 0);  // not the system's move loop
+        EXPECT_TRUE(drag.sawProbe);
+        RECT after{};
+        GetWindowRect(window->hwnd(), &after);
+        EXPECT_NEAR(after.left - before.left, 40, 2);
+        EXPECT_NEAR(after.top - before.top, 30, 2);
+        EXPECT_EQ(GetAsyncKeyState(swapped ? VK_RBUTTON : VK_LBUTTON) & 0x8000, 0);
+        EXPECT_EQ(window->CountSeen(WM_NCLBUTTONDOWN), 0);  // not the system's move loop
+    }
 }
 
 TEST_F(FrameTest, ActivationReachesTheSystemOnceWithoutItsFramePaint) {

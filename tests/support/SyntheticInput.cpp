@@ -35,7 +35,13 @@ void SendMouse(DWORD flags, POINT screen = {}) {
 }  // namespace
 
 void Move(POINT screen) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen); }
-void Button(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+void Button(bool down) {
+    // Input names the physical buttons; a left-handed setup presses with the right one.
+    if (GetSystemMetrics(SM_SWAPBUTTON))
+        SendMouse(down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
+    else
+        SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+}
 
 void SettleInput() {
     // The system queues input as it takes it; once none is left for this

@@ -14,6 +14,7 @@ void Pump(DWORD ms);
 
 // Input without pumping, for use inside a modal loop that pumps itself.
 void Move(POINT screen);
+// The primary button: the physical right one while the buttons are swapped.
 void Button(bool down);
 // Dispatches this thread's messages until none of the input the system has
 // taken is left in its queue. Input for another thread or process is not

@@ -47,6 +47,9 @@ LRESULT CALLBACK TestWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         // Keyboard tests press Alt+letters and Alt+F4: no menu mode, no closing.
         if (message == WM_SYSCOMMAND && self->swallowSysCommands) return 0;
+        // Wine keeps the physical right button's messages when the buttons
+        // are swapped: its release would open the system menu.
+        if (message == WM_CONTEXTMENU && self->swallowSysCommands) return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
