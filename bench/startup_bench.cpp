@@ -231,7 +231,8 @@ struct Steps {
 
 // The trace being recorded; the event procedure runs on this thread while it
 // pumps. Wine reports the creation of windows but not their showing, so the
-// time the main window became visible is when the polling first sees it so.
+// time the main window became visible is when the polling first sees a
+// visible window of the process.
 struct Trace {
     Steps steps;
     DWORD startTick = 0;
@@ -289,7 +290,7 @@ double TimeFirstPaint(Program& program, Trace* trace = nullptr) {
     double matchedAt = 0;
     for (const double deadline = running.started + kDeadlineSeconds;; Wait(matchedAt == 0 ? 1 : 20)) {
         const double now = Now();
-        if (trace && trace->main && trace->steps.shown == 0 && IsWindowVisible(trace->main))
+        if (trace && trace->steps.shown == 0 && WindowOf(running.process.dwProcessId))
             trace->steps.shown = now - running.started;
         // A few rows until they match, then the whole window confirms it.
         if ((matchedAt != 0 || program.look.RowsMatch(area.CaptureRows(), area)) &&
