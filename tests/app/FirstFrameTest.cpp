@@ -47,7 +47,8 @@ std::size_t Differences(const std::vector<std::uint32_t>& frame, const std::vect
 // Disabled while it fails: under Wine the window reaches the screen piece by
 // piece (the caption over black boxes, then one control after the other),
 // and so does the plain window with the system's frame. Run it with
-// --gtest_also_run_disabled_tests.
+// --gtest_also_run_disabled_tests, at each DPI (scripts/dpi-group); enabled,
+// it joins the DPI groups (torvane_add_dpi_tests).
 TEST(FirstFrame, DISABLED_IsTheFinishedLook) {
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     const std::vector<std::uint32_t> before = Capture(screen);
