@@ -58,7 +58,8 @@ RECT Place(const ControlLayout& c, int dpi) {
 
 }  // namespace
 
-frmTest::frmTest(HINSTANCE instance) : m_instance(instance), m_commands(Text1, Text2, m_clipboard) {
+frmTest::frmTest(HINSTANCE instance, Look look)
+    : m_instance(instance), m_look(look), m_commands(Text1, Text2, m_clipboard) {
     Command2.Click = [this] { m_runner.Click(CommandRunner::Command::AddressToLink); };
     Command3.Click = [this] { m_runner.Click(CommandRunner::Command::LinkToAddress); };
 }
@@ -175,7 +176,7 @@ void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 void frmTest::Form_Load() {
-    if (HighContrast::On()) return;  // the system's frame, in the theme's colours
+    if (m_look == Look::Plain || HighContrast::On()) return;  // the system's frame, in the theme's colours
     m_cCaption = std::make_shared<cOrvelCaption>();
     ApplySkin(*this, *m_cCaption);
 }

@@ -35,7 +35,11 @@ public:
     // Control identifiers, also how other programs (the end-to-end tests) find them.
     enum ControlId : int { kText1 = 101, kText2 = 102, kCommand2 = 103, kCommand3 = 104, kPicCaption = 105, kPicBorder = 106 };
 
-    explicit frmTest(HINSTANCE instance);
+    // Plain: the same window with the system's own caption and frame, never
+    // skinned (the start-up benchmark's yardstick).
+    enum class Look { Skinned, Plain };
+
+    explicit frmTest(HINSTANCE instance, Look look = Look::Skinned);
     ~frmTest() override;
     frmTest(const frmTest&) = delete;
     frmTest& operator=(const frmTest&) = delete;
@@ -82,6 +86,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE m_instance;
+    Look m_look;
     HWND m_hwnd = nullptr;
     HWND m_lastFocus = nullptr;
     int m_dpi = 96;

@@ -1,8 +1,11 @@
 // A bare Win32 window of the main window's size, style, place and back
 // colour, with nothing else: startup_bench's yardstick for start-up time.
+// It is DPI-aware and sized for the display's DPI, as the main window is, so
+// that at 192 DPI both are drawn at the same scale.
 #include <windows.h>
 
 #include "caption/ShippedSkin.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/WindowPlacement.h"
 
 namespace {
@@ -22,6 +25,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    SetProcessDPIAware();  // no manifest: the call declares what the main window's manifest does
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
@@ -31,7 +35,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     wc.lpszClassName = L"Torvane.BareWindow";
     RegisterClassExW(&wc);
 
-    const RECT frame = WindowPlacement::CentredOnWorkArea(kClientWidth, kClientHeight, kStyle);
+    const int dpi = Dpi::OfWindow(nullptr);
+    const RECT frame =
+        WindowPlacement::CentredOnWorkArea(Dpi::Scale(kClientWidth, dpi), Dpi::Scale(kClientHeight, dpi), kStyle);
     const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Bare window", kStyle, frame.left, frame.top,
                                       frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                       nullptr);

@@ -5,13 +5,21 @@ if(WIN32)
   torvane_warnings(subclass_bench)
 endif()
 
-# Start-up time of torvane.exe against a bare window, judged from the screen.
+# Start-up time of torvane.exe against a bare window and against the same
+# window without the skin (plain_window), judged from the screen.
 if(WIN32)
   add_executable(bare_window WIN32 bare_window.cpp)
-  target_link_libraries(bare_window PRIVATE torvane_caption)  # the skin's back colour, the window placement
+  target_link_libraries(bare_window PRIVATE torvane_caption torvane_plumbing)  # back colour, placement, DPI
   torvane_warnings(bare_window)
+  add_executable(plain_window WIN32
+    plain_window.cpp
+    ${PROJECT_SOURCE_DIR}/app/frmTest.cpp
+    ${PROJECT_SOURCE_DIR}/app/CommandRunner.cpp
+    $<TARGET_OBJECTS:torvane_resources>)
+  target_link_libraries(plain_window PRIVATE torvane_core torvane_caption torvane_plumbing torvane_resource_ids)
+  torvane_warnings(plain_window)
   add_executable(startup_bench startup_bench.cpp)
   target_link_libraries(startup_bench PRIVATE gdi32 user32 psapi)
   torvane_warnings(startup_bench)
-  add_dependencies(startup_bench bare_window torvane)
+  add_dependencies(startup_bench bare_window plain_window torvane)
 endif()

@@ -1,9 +1,17 @@
-// Time from process start to the complete first paint of torvane.exe and of a
-// bare window of the same client size (bare_window.exe), started by turns.
-// The end of the first paint is read from the screen: a program has painted
-// when the pixels where its window appears match its finished look and stay
-// so. Neither program is changed or told anything.
-//   scripts/wine-exec build/win64/bench/startup_bench.exe [runs] [torvane.exe] [bare_window.exe]
+// Time from process start to the complete first paint of torvane.exe, of the
+// same window without the skin (plain_window.exe) and of a bare window of the
+// same client size (bare_window.exe), started by turns, and their peak
+// working sets, at the DPI the display runs at. The end of the first paint is
+// read from the screen: a program has painted when the pixels where its
+// window appears match its finished look and stay so. No program is changed
+// or told anything.
+//
+// After the timed runs, a few traced ones (not counted in the times) show
+// where the start-up goes: when the process made its first window, its main
+// window, its last control, when the main window became visible and when it
+// was painted. The trace comes from the system's window events, watched from
+// here, so the programs carry no tracing of their own.
+//   scripts/wine-exec build/win64/bench/startup_bench.exe [runs] [torvane.exe] [plain_window.exe] [bare_window.exe]
 #include <windows.h>
 #include <psapi.h>
 
@@ -88,9 +96,6 @@ private:
         return pixels;
     }
 
-public:
-
-private:
     RECT m_rect;
     int m_width, m_height;
     HDC m_dc;
@@ -136,13 +141,13 @@ struct Running {
     double started = 0;
 };
 
-Running Start(const Program& program) {
+Running Start(const Program& program, DWORD flags = 0) {
     Running running;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program.path + L"\"";
     running.started = Now();
-    if (!CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                         &startup, &running.process)) {
         std::fprintf(stderr, "cannot start %ls (error %lu)\n", program.path.c_str(), GetLastError());
         std::exit(1);
@@ -215,9 +220,56 @@ void LearnLook(Program& program) {
     Close(program, running);
 }
 
+// The steps of one start-up, in seconds from process start (0: not seen).
+struct Steps {
+    double firstWindow = 0;  // any window of the process, hidden ones included
+    double mainWindow = 0;   // its top-level window
+    double lastControl = 0;  // the last child window made before it showed
+    double shown = 0;        // the top-level window was first seen visible
+    double painted = 0;      // its finished look was on the screen
+};
+
+// The trace being recorded; the event procedure runs on this thread while it
+// pumps. Wine reports the creation of windows but not their showing, so the
+// time the main window became visible is when the polling first sees a
+// visible window of the process.
+struct Trace {
+    Steps steps;
+    DWORD startTick = 0;
+    HWND main = nullptr;
+};
+Trace* g_trace = nullptr;
+
+void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG, DWORD, DWORD time) noexcept {
+    if (!g_trace || !hwnd || object != OBJID_WINDOW) return;
+    Steps& s = g_trace->steps;
+    const double at = static_cast<double>(time - g_trace->startTick) / 1000;
+    const bool topLevel = !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD);
+    if (event != EVENT_OBJECT_CREATE) return;
+    if (s.firstWindow == 0) s.firstWindow = at;
+    if (topLevel && s.mainWindow == 0 && GetWindowTextLengthW(hwnd) > 0) {
+        g_trace->main = hwnd;
+        s.mainWindow = at;
+    } else if (!topLevel && s.shown == 0) {
+        s.lastControl = at;
+    }
+}
+
+// Waits `ms`, handling the window events meanwhile when tracing.
+void Wait(DWORD ms) {
+    if (!g_trace) {
+        Sleep(ms);
+        return;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
 // Seconds from process start to the first of a run of screen captures that
-// match the finished look for kHoldSeconds.
-double TimeFirstPaint(Program& program) {
+// match the finished look for kHoldSeconds. With `trace`, the program's
+// window events are recorded as it starts.
+double TimeFirstPaint(Program& program, Trace* trace = nullptr) {
     ScreenArea area(program.look.rect);
     // The previous window must be gone from the screen first.
     for (const double deadline = Now() + kDeadlineSeconds; program.look.Matches(area.Capture()); Sleep(10)) {
@@ -226,10 +278,20 @@ double TimeFirstPaint(Program& program) {
             std::exit(1);
         }
     }
-    Running running = Start(program);
+    HWINEVENTHOOK hook = nullptr;
+    if (trace) trace->startTick = GetTickCount();
+    Running running = Start(program, trace ? CREATE_SUSPENDED : 0);
+    if (trace) {
+        hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnWindowEvent,
+                               running.process.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+        g_trace = trace;
+        ResumeThread(running.process.hThread);
+    }
     double matchedAt = 0;
-    for (const double deadline = running.started + kDeadlineSeconds;; Sleep(matchedAt == 0 ? 1 : 20)) {
+    for (const double deadline = running.started + kDeadlineSeconds;; Wait(matchedAt == 0 ? 1 : 20)) {
         const double now = Now();
+        if (trace && trace->steps.shown == 0 && WindowOf(running.process.dwProcessId))
+            trace->steps.shown = now - running.started;
         // A few rows until they match, then the whole window confirms it.
         if ((matchedAt != 0 || program.look.RowsMatch(area.CaptureRows(), area)) &&
             program.look.Matches(area.Capture())) {
@@ -242,6 +304,11 @@ double TimeFirstPaint(Program& program) {
             std::fprintf(stderr, "%s: never reached its finished look\n", program.name.c_str());
             std::exit(1);
         }
+    }
+    if (trace) {
+        g_trace = nullptr;
+        UnhookWinEvent(hook);
+        trace->steps.painted = matchedAt - running.started;
     }
     Close(program, running);
     return matchedAt - running.started;
@@ -261,35 +328,84 @@ std::wstring Beside(const wchar_t* relative) {
     return folder + relative;
 }
 
+// The display's DPI, as a DPI-aware program sees it.
+int DisplayDpi() {
+    SetProcessDPIAware();
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// The host's load average when the file system shows it (under Wine, Z:\proc).
+std::string LoadAverage() {
+    std::string text;
+    if (FILE* file = std::fopen("Z:\\proc\\loadavg", "r")) {
+        char line[128] = {};
+        if (std::fgets(line, sizeof line, file)) text = line;
+        std::fclose(file);
+    }
+    std::size_t end = 0;
+    for (int field = 0; field < 3 && end != std::string::npos; ++field) end = text.find(' ', end + 1);
+    if (end != std::string::npos) text.erase(end);
+    return text.empty() ? "unknown" : text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    constexpr int kTracedRuns = 5;
     const auto argument = [&](int index, const wchar_t* fallback) {
         if (argc <= index) return Beside(fallback);
         const std::string text = argv[index];
         return std::wstring(text.begin(), text.end());
     };
     Program programs[] = {{"", argument(2, L"..\\app\\torvane.exe"), {}, {}},
-                          {"", argument(3, L"bare_window.exe"), {}, {}}};
+                          {"", argument(3, L"plain_window.exe"), {}, {}},
+                          {"", argument(4, L"bare_window.exe"), {}, {}}};
     for (Program& program : programs) {
         const std::wstring file = program.path.substr(program.path.find_last_of(L"\\/") + 1);
         program.name.assign(file.begin(), file.end());  // ASCII names
     }
+    const int dpi = DisplayDpi();
+    const std::string loadBefore = LoadAverage();
 
     for (Program& program : programs) LearnLook(program);
     for (int run = 0; run < runs; ++run) {
         for (Program& program : programs) program.seconds.push_back(TimeFirstPaint(program));
     }
 
+    std::printf("at %d DPI, %d interleaved runs; load average %s before, %s after\n", dpi, runs, loadBefore.c_str(),
+                LoadAverage().c_str());
     for (const Program& program : programs) {
         const auto [fastest, slowest] = std::minmax_element(program.seconds.begin(), program.seconds.end());
-        std::printf("%-16s median %6.1f ms  (fastest %6.1f, slowest %6.1f, %d runs)  peak memory %6.1f MB\n",
-                    program.name.c_str(), Median(program.seconds) * 1000, *fastest * 1000, *slowest * 1000, runs,
+        std::printf("%-18s first paint median %6.1f ms  (fastest %6.1f, slowest %6.1f)  peak working set %6.1f MB\n",
+                    program.name.c_str(), Median(program.seconds) * 1000, *fastest * 1000, *slowest * 1000,
                     static_cast<double>(program.peakMemory) / (1024 * 1024));
     }
-    std::printf("ratio %s / %s: %.2f (time), %.2f (memory)\n", programs[0].name.c_str(), programs[1].name.c_str(),
-                Median(programs[0].seconds) / Median(programs[1].seconds),
-                static_cast<double>(programs[0].peakMemory) / static_cast<double>(programs[1].peakMemory));
+    for (const Program* other : {&programs[2], &programs[1]}) {
+        std::printf("ratio %s / %s: %.2f (time), %.2f (peak working set)\n", programs[0].name.c_str(),
+                    other->name.c_str(), Median(programs[0].seconds) / Median(other->seconds),
+                    static_cast<double>(programs[0].peakMemory) / static_cast<double>(other->peakMemory));
+    }
+
+    // The trace: medians of a few more runs, each step in ms from process start.
+    std::printf("trace (medians of %d more runs, ms from process start):\n", kTracedRuns);
+    std::printf("%-18s %12s %12s %12s %12s %12s\n", "", "first window", "main window", "last control", "visible",
+                "painted");
+    for (Program& program : programs) {
+        std::vector<double> columns[5];
+        for (int run = 0; run < kTracedRuns; ++run) {
+            Trace trace;
+            TimeFirstPaint(program, &trace);
+            const Steps& s = trace.steps;
+            const double values[] = {s.firstWindow, s.mainWindow, s.lastControl, s.shown, s.painted};
+            for (int i = 0; i < 5; ++i) columns[i].push_back(values[i]);
+        }
+        std::printf("%-18s", program.name.c_str());
+        for (const auto& column : columns) std::printf(" %12.1f", Median(column) * 1000);
+        std::printf("\n");
+    }
     return 0;
 }

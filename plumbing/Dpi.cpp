@@ -29,14 +29,16 @@ int OfWindow(HWND hwnd) noexcept {
         if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
     }
     // Windows 8.1 and 10 before 1607: the effective DPI of the window's monitor
-    // (0 is MDT_EFFECTIVE_DPI). The library stays loaded for the process.
+    // (0 is MDT_EFFECTIVE_DPI). The library is loaded only when it is needed,
+    // not at start-up where the window's own DPI answers, and stays loaded.
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = SystemFunction<GetDpiForMonitorFn>(
-        LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
-    if (getDpiForMonitor && hwnd) {
+    if (hwnd) {
+        static const auto getDpiForMonitor = SystemFunction<GetDpiForMonitorFn>(
+            LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
         UINT dpiX = 0, dpiY = 0;
         const HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
-        if (SUCCEEDED(getDpiForMonitor(monitor, 0, &dpiX, &dpiY)) && dpiY) return static_cast<int>(dpiY);
+        if (getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, 0, &dpiX, &dpiY)) && dpiY)
+            return static_cast<int>(dpiY);
     }
     // Windows 7: one DPI for the whole system.
     const WindowDC screen = WindowDC::Client(nullptr);
