@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
             if (opened && !open && OpenClipboard(window)) break;
             opened = opened || open;
         }
-        Sleep(3000);
+        // Held 3 s, as a slow program would; less when the test ends first.
+        Stopped(3000);
         CloseClipboard();
         Stopped(30000);
     } else if (mode == "stall") {

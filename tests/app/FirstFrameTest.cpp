@@ -60,12 +60,15 @@ TEST(FirstFrame, DISABLED_IsTheFinishedLook) {
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));
     HWND window = nullptr;
-    for (const double deadline = Seconds() + 10; !window && Seconds() < deadline; Sleep(1)) {
-        const HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
-        DWORD pid = 0;
-        if (candidate) GetWindowThreadProcessId(candidate, &pid);
-        if (candidate && pid == process.dwProcessId && IsWindowVisible(candidate)) window = candidate;
-    }
+    WaitUntil(
+        [&] {
+            const HWND candidate = FindWindowW(frmTest::kClassName, nullptr);
+            DWORD pid = 0;
+            if (candidate) GetWindowThreadProcessId(candidate, &pid);
+            if (candidate && pid == process.dwProcessId && IsWindowVisible(candidate)) window = candidate;
+            return window != nullptr;
+        },
+        10000);
     ASSERT_NE(window, nullptr) << "torvane.exe showed no window";
 
     RECT place{};

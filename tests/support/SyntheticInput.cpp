@@ -111,12 +111,7 @@ namespace {
 bool OpenTheClipboard() {
     thread_local HWND opener =
         CreateWindowExW(0, L"STATIC", L"opener", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    const ULONGLONG end = GetTickCount64() + 5000;
-    while (!OpenClipboard(opener)) {
-        if (GetTickCount64() > end) return false;
-        Sleep(1);
-    }
-    return true;
+    return WaitUntil([] { return OpenClipboard(opener) != FALSE; }, 5000);
 }
 
 }  // namespace
