@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/ConversionCommands.h"
-#include "app/Module1.h"
-#include "app/ThunderLink.h"
+#include "app/core/ConversionCommands.h"
+#include "app/core/Module1.h"
+#include "app/core/ThunderLink.h"
 
 namespace {
 

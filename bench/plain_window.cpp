@@ -3,7 +3,7 @@
 // startup_bench's yardstick for what the skin costs.
 #include <windows.h>
 
-#include "app/frmTest.h"
+#include "app/window/frmTest.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     frmTest form(instance, frmTest::Look::Plain);

@@ -11,12 +11,8 @@ if(WIN32)
   add_executable(bare_window WIN32 bare_window.cpp)
   target_link_libraries(bare_window PRIVATE torvane_caption torvane_plumbing)  # back colour, placement, DPI
   torvane_warnings(bare_window)
-  add_executable(plain_window WIN32
-    plain_window.cpp
-    ${PROJECT_SOURCE_DIR}/app/frmTest.cpp
-    ${PROJECT_SOURCE_DIR}/app/CommandRunner.cpp
-    $<TARGET_OBJECTS:torvane_resources>)
-  target_link_libraries(plain_window PRIVATE torvane_core torvane_caption torvane_plumbing torvane_resource_ids)
+  add_executable(plain_window WIN32 plain_window.cpp $<TARGET_OBJECTS:torvane_resources>)
+  target_link_libraries(plain_window PRIVATE torvane_window)
   torvane_warnings(plain_window)
   add_executable(startup_bench startup_bench.cpp)
   target_link_libraries(startup_bench PRIVATE gdi32 user32 psapi)

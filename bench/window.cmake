@@ -3,7 +3,7 @@
 #   scripts/wine-exec build/win64/bench/window_bench.exe [megabytes | --lines N]
 if(WIN32)
   add_executable(window_bench window_bench.cpp)
-  target_link_libraries(window_bench PRIVATE torvane_core torvane_caption torvane_plumbing)
+  target_link_libraries(window_bench PRIVATE torvane_window)
   add_dependencies(window_bench torvane)
   torvane_warnings(window_bench)
 endif()

@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ConversionCommands.h"
-#include "app/frmTest.h"
+#include "app/core/ConversionCommands.h"
+#include "app/window/frmTest.h"
 #include "plumbing/Clipboard.h"
 
 namespace {

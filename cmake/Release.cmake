@@ -62,7 +62,7 @@ endfunction()
 
 torvane_program_resources(torvane "Torvane: download addresses to links and back" "Torvane：下载地址与链接互相转换")
 # The window has no console for libstdc++'s terminate message (see the file).
-target_sources(torvane PRIVATE ${PROJECT_SOURCE_DIR}/app/SilentTerminate.cpp)
+target_sources(torvane PRIVATE ${PROJECT_SOURCE_DIR}/app/window/SilentTerminate.cpp)
 torvane_program_resources(torvane-link "Torvane link converter for the command line" "Torvane 命令行链接转换器"
                           ICON CONSOLE)
 torvane_program_resources(menubar_demo "Torvane menu bar demo" "Torvane 菜单栏演示")

@@ -54,7 +54,7 @@ function(torvane_portable_link name visibility)
 endfunction()
 
 # The headers a library shows to the targets that link it: files or whole
-# folders of the source tree, named from its top ("plumbing", "app/Module1.h").
+# folders of the source tree, named from its top ("plumbing", "app/core/Module1.h").
 # They are links under include/NAME in the build tree, and that folder is the
 # only include directory the library hands on. So a target sees its own
 # folder (quoted includes look there first) and the headers of what it links,
@@ -91,7 +91,7 @@ endfunction()
 # Windows executables run under Wine (CMAKE_CROSSCOMPILING_EMULATOR) and take
 # the desktop lock: they share one display, clipboard and pointer. With
 # SCALAR, the host build runs the executable a second time with the vector
-# paths turned off (link/CpuFeatures.h), so that both are tested.
+# paths turned off (link/engine/CpuFeatures.h), so that both are tested.
 function(torvane_add_test target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "SCALAR" "" "")
   if(WIN32)

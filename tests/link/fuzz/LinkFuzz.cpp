@@ -14,14 +14,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ConversionCommands.h"
-#include "app/Module1.h"
-#include "app/ThunderLink.h"
-#include "link/Base64Payload.h"
-#include "link/LinkConverter.h"
-#include "link/LinkFinder.h"
-#include "link/LinkTool.h"
-#include "link/Utf8.h"
+#include "app/core/ConversionCommands.h"
+#include "app/core/Module1.h"
+#include "app/core/ThunderLink.h"
+#include "link/engine/Base64Payload.h"
+#include "link/engine/LinkConverter.h"
+#include "link/engine/LinkFinder.h"
+#include "link/tool/LinkTool.h"
+#include "link/engine/Utf8.h"
 
 namespace {
 

@@ -13,15 +13,15 @@ seconds=${2:-60}
 
 sources=(
   "$here/LinkFuzz.cpp"
-  "$root"/link/Base64Payload.cpp "$root"/link/Charset.cpp "$root"/link/CommandLine.cpp "$root"/link/Gbk.cpp "$root"/link/Json.cpp "$root"/link/LineBatch.cpp
-  "$root"/link/LinkCodec.cpp "$root"/link/LinkConverter.cpp "$root"/link/LinkFinder.cpp "$root"/link/LinkTool.cpp "$root"/link/Scheme.cpp
-  "$root"/link/Utf8.cpp "$root"/link/InputDecoder.cpp "$root"/link/IStreams.cpp "$root"/link/Messages.cpp
-  "$root"/app/AnsiCodePage.cpp "$root"/app/ConversionCommands.cpp "$root"/app/Module1.cpp "$root"/app/ThunderLink.cpp
+  "$root"/link/engine/Base64Payload.cpp "$root"/link/engine/Charset.cpp "$root"/link/tool/CommandLine.cpp "$root"/link/engine/Gbk.cpp "$root"/link/tool/Json.cpp "$root"/link/tool/LineBatch.cpp
+  "$root"/link/engine/LinkCodec.cpp "$root"/link/engine/LinkConverter.cpp "$root"/link/engine/LinkFinder.cpp "$root"/link/tool/LinkTool.cpp "$root"/link/engine/Scheme.cpp
+  "$root"/link/engine/Utf8.cpp "$root"/link/tool/InputDecoder.cpp "$root"/link/tool/IStreams.cpp "$root"/link/tool/Messages.cpp
+  "$root"/app/core/AnsiCodePage.cpp "$root"/app/core/ConversionCommands.cpp "$root"/app/core/Module1.cpp "$root"/app/core/ThunderLink.cpp
 )
 fuzzer="$work/link_fuzz"
 rebuild=0
 [ -x "$fuzzer" ] || rebuild=1
-for f in "${sources[@]}" "$root"/link/*.h "$root"/link/*.inc "$root"/app/*.h "$0"; do
+for f in "${sources[@]}" "$root"/link/*/*.h "$root"/link/*/*.inc "$root"/app/core/*.h "$0"; do
   [ "$f" -nt "$fuzzer" ] && rebuild=1
 done
 if [ "$rebuild" = 1 ]; then
