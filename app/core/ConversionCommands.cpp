@@ -186,9 +186,9 @@ ConversionCommands::Outcome ConversionCommands::LinkToAddress(std::wstring sourc
     return outcome;
 }
 
-ConversionCommands::Outcome ConversionCommands::Unreadable(bool linkToAddress) {
+ConversionCommands::Outcome ConversionCommands::Unfinished(Outcome::Kind why, bool linkToAddress) {
     Outcome outcome;
-    outcome.kind = Outcome::Kind::Unreadable;
+    outcome.kind = why;
     outcome.resultInText1 = linkToAddress;
     return outcome;
 }
@@ -203,6 +203,9 @@ void ConversionCommands::ShowInBoxes(const Outcome& outcome) {
         case Outcome::Kind::Unreadable:
             // The box the source would have gone to.
             (outcome.resultInText1 ? m_text2 : m_text1).SetText(std::wstring(kUnreadable));
+            break;
+        case Outcome::Kind::Failed:
+            ResultBox(outcome).SetText(std::wstring(kFailed));
             break;
         case Outcome::Kind::Converted:
             // The source box first, then the result's.
@@ -223,11 +226,6 @@ void ConversionCommands::ShowCopied(const Outcome& outcome, bool copied) {
         ResultBox(outcome).SetText(std::wstring(kNotCopied) + std::wstring(kLineBreak) + BoxText(result, false));
     else if (result.size() > kBoxLimit)
         ResultBox(outcome).SetText(BoxText(result, true));
-}
-
-void ConversionCommands::Finish(const Outcome& outcome) {
-    ShowInBoxes(outcome);
-    if (outcome.kind == Outcome::Kind::Converted) ShowCopied(outcome, m_clipboard.ReplaceText(outcome.copy));
 }
 
 std::wstring ConversionCommands::BoxText(const std::wstring& text, bool copied) {

@@ -4,19 +4,19 @@
 #include <string>
 #include <string_view>
 
-#include "plumbing/IClipboard.h"
 #include "plumbing/ITextBox.h"
 
 // The two commands of the main window's buttons: paste, convert, copy.
 // After either one, Text1 holds the ordinary address and Text2 the link.
 //
-// A command works in two halves. The conversion itself (AddressToLink,
-// LinkToAddress) looks only at the clipboard's text and touches neither the
-// boxes nor the clipboard, so the window can run it off its own thread.
-// Finish then shows the outcome and copies the result. Multi-line text boxes
-// slow down with the square of their length, so a box shows at most
-// kBoxLimit characters of a text, with a mark that says it is cut; the
-// clipboard always receives the whole result.
+// A command works in two halves (CommandRunner runs them). The conversion
+// itself (AddressToLink, LinkToAddress) looks only at the clipboard's text
+// and touches neither the boxes nor the clipboard, so the window can run it
+// off its own thread. ShowInBoxes then shows the outcome, the result is
+// copied, and ShowCopied says how that went. Multi-line text boxes slow down
+// with the square of their length, so a box shows at most kBoxLimit
+// characters of a text, with a mark that says it is cut; the clipboard
+// always receives the whole result.
 //
 // A text of several lines is a list: each line converts on its own, and the
 // result holds one line for each, in order. A line that does not convert
@@ -39,6 +39,9 @@ public:
     // its text.
     static constexpr std::wstring_view kUnreadable =
         L"【未能读取剪贴板：提供剪贴板内容的程序没有响应，剪贴板保持原样】";
+    // What the result box says when the command could not be carried out
+    // (memory or the system's resources ran short).
+    static constexpr std::wstring_view kFailed = L"【转换未能完成：内存或系统资源不足，请稍后再按一次按钮】";
 
     // What a command makes of the clipboard's text.
     struct Outcome {
@@ -46,6 +49,7 @@ public:
             Ignored,     // not for this command: nothing changes
             Refused,     // Text2 shows the source; Text1 and the clipboard stay
             Unreadable,  // the clipboard's text could not be read: the source box says so
+            Failed,      // the command could not be carried out: the result box says so
             Converted,   // both boxes change, the result goes on the clipboard
         };
         Kind kind = Kind::Ignored;
@@ -54,21 +58,16 @@ public:
         bool resultInText1 = false;  // the address is the result (link -> address)
     };
 
-    ConversionCommands(ITextBox& text1, ITextBox& text2, IClipboard& clipboard)
-        : m_text1(text1), m_text2(text2), m_clipboard(clipboard) {}
+    ConversionCommands(ITextBox& text1, ITextBox& text2) : m_text1(text1), m_text2(text2) {}
 
-    // Address (or list of addresses) on the clipboard -> "thunder://" links.
-    void Command2_Click() { Finish(AddressToLink(m_clipboard.Text())); }
-    // Link (or text with links in it) on the clipboard -> addresses.
-    void Command3_Click() { Finish(LinkToAddress(m_clipboard.Text())); }
-
+    // Address (or list of addresses) -> "thunder://" links.
     static Outcome AddressToLink(std::wstring source);
+    // Link (or text with links in it) -> addresses.
     static Outcome LinkToAddress(std::wstring source);
-    static Outcome Unreadable(bool linkToAddress);
+    // A command that ended without a result (Unreadable or Failed).
+    static Outcome Unfinished(Outcome::Kind why, bool linkToAddress);
 
-    // Shows the outcome in the boxes, source box first, then copies the
-    // result: the clipboard is written last.
-    void Finish(const Outcome& outcome);
+    // Shows the outcome in the boxes, source box first.
     void ShowInBoxes(const Outcome& outcome);
     // Once the copy is over: a cut result box says the clipboard has the
     // whole result, and only when it has; a result that missed the
@@ -85,5 +84,4 @@ private:
 
     ITextBox& m_text1;
     ITextBox& m_text2;
-    IClipboard& m_clipboard;
 };

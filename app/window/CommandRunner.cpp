@@ -24,7 +24,19 @@ constexpr std::chrono::milliseconds kCopyGrace{800};
 constexpr UINT kWatchPeriodMs = 250;
 constexpr ULONGLONG kRenderWaitMs = 2000, kReadLimitMs = 30000;
 
+using Kind = ConversionCommands::Outcome::Kind;
+
+class WorkerThreadExecutor final : public CommandRunner::Executor {
+public:
+    void Run(std::function<void()> step) override { std::thread(std::move(step)).detach(); }
+};
+
 }  // namespace
+
+CommandRunner::Executor& CommandRunner::WorkerThreads() noexcept {
+    static WorkerThreadExecutor executor;
+    return executor;
+}
 
 CommandRunner::~CommandRunner() {
     if (m_step == Step::Copying) m_copying.wait_for(kCopyGrace);
@@ -39,54 +51,56 @@ void CommandRunner::Click(Command command) {
     if (std::find(m_queued.begin(), m_queued.end(), command) == m_queued.end()) m_queued.push_back(command);
 }
 
-void CommandRunner::Start(Command command) {
-    auto watch = std::make_shared<Clipboard::Watch>();
+void CommandRunner::Start(Command command) noexcept {
     m_command = command;
-    m_reading = watch;
-    if (m_window) SetTimer(m_window, m_watchTimer, kWatchPeriodMs, nullptr);
-    Launch(Step::Converting, m_converting, [watch, command]() {
-        std::optional<std::wstring> source = Clipboard::Read(nullptr, watch.get());
-        const bool linkToAddress = command == Command::LinkToAddress;
-        if (!source) return ConversionCommands::Unreadable(linkToAddress);
-        return linkToAddress ? ConversionCommands::LinkToAddress(std::move(*source))
-                             : ConversionCommands::AddressToLink(std::move(*source));
-    });
+    try {
+        auto watch = std::make_shared<Clipboard::Watch>();
+        m_reading = watch;
+        if (m_window) SetTimer(m_window, m_watchTimer, kWatchPeriodMs, nullptr);
+        Launch(Step::Converting, m_converting, [watch, command]() {
+            std::optional<std::wstring> source = Clipboard::Read(nullptr, watch.get());
+            const bool linkToAddress = command == Command::LinkToAddress;
+            if (!source) return ConversionCommands::Unfinished(Kind::Unreadable, linkToAddress);
+            return linkToAddress ? ConversionCommands::LinkToAddress(std::move(*source))
+                                 : ConversionCommands::AddressToLink(std::move(*source));
+        });
+    } catch (...) {
+        EndWithout(Kind::Failed);
+    }
 }
 
 template <typename Result, typename Work>
 void CommandRunner::Launch(Step step, std::future<Result>& future, Work work) {
     const WPARAM number = m_stepNumber + 1;
-    const HWND window = m_window;
-    const UINT message = m_doneMessage;
-    std::promise<Result> promise;
-    future = promise.get_future();
-    // Detached: the worker holds only what it was given, so an abandoned one
-    // may outlive the runner, and the program's end never waits for it.
-    std::thread([promise = std::move(promise), work = std::move(work), window, message, number]() mutable {
+    // Shared with the step, which holds only what it was given: an abandoned
+    // one may outlive the runner.
+    auto promise = std::make_shared<std::promise<Result>>();
+    future = promise->get_future();
+    m_executor.Run([promise, work = std::move(work), window = m_window, message = m_doneMessage, number]() mutable {
         try {
-            promise.set_value(work());
+            promise->set_value(work());
         } catch (...) {
-            promise.set_exception(std::current_exception());
+            promise->set_exception(std::current_exception());
         }
-        PostMessageW(window, message, number, 0);
-    }).detach();
-    // Busy only once the worker runs: a thread that cannot start leaves the runner idle.
+        if (window) PostMessageW(window, message, number, 0);
+    });
+    // Busy only once the step runs: one that cannot start leaves the runner as it was.
     m_step = step;
     m_stepNumber = number;
     // A conversion of a short text is over at once; a copy is only left to
     // the worker when it is long, so waiting for it would only stall.
-    if (step == Step::Converting && future.wait_for(kQuickWait) == std::future_status::ready) OnStepDone(number);
+    const auto wait = step == Step::Converting ? kQuickWait : std::chrono::milliseconds(0);
+    if (future.wait_for(wait) == std::future_status::ready) OnStepDone(number);
 }
 
-void CommandRunner::OnStepDone(WPARAM step) {
-    if (step != m_stepNumber || m_step == Step::Idle) return;  // already handled
+void CommandRunner::OnStepDone(WPARAM step) noexcept {
+    if (step != m_stepNumber || m_step == Step::Idle) return;  // taken already, or given up
     try {
         if (m_step == Step::Converting) {
-            if (m_window) KillTimer(m_window, m_watchTimer);
-            m_reading.reset();
+            StopWatching();
             m_outcome = m_converting.get();
             m_commands.ShowInBoxes(m_outcome);
-            if (m_outcome.kind == ConversionCommands::Outcome::Kind::Converted) {
+            if (m_outcome.kind == Kind::Converted) {
                 Copy();
                 return;
             }
@@ -94,10 +108,9 @@ void CommandRunner::OnStepDone(WPARAM step) {
             Copied(m_copying.get());
         }
     } catch (...) {
-        // A step that failed (out of memory, say) ends the command; the
-        // queued ones still run.
-        EndStep();
-        throw;
+        // Out of memory, say: this command ends, the queued ones still run.
+        EndWithout(Kind::Failed);
+        return;
     }
     EndStep();
 }
@@ -114,11 +127,7 @@ void CommandRunner::OnWatchTimer() {
     // The worker may stay blocked until the owner answers, if ever; its
     // result is not waited for.
     Clipboard::Abandon(*m_reading);
-    m_reading.reset();
-    if (m_window) KillTimer(m_window, m_watchTimer);
-    m_commands.ShowInBoxes(ConversionCommands::Unreadable(m_command == Command::LinkToAddress));
-    MessageBeep(MB_ICONWARNING);
-    EndStep();
+    EndWithout(Kind::Unreadable);
 }
 
 void CommandRunner::Copy() {
@@ -136,7 +145,23 @@ void CommandRunner::Copied(bool copied) {
     if (!copied) MessageBeep(MB_ICONWARNING);
 }
 
-void CommandRunner::EndStep() {
+void CommandRunner::EndWithout(ConversionCommands::Outcome::Kind why) noexcept {
+    StopWatching();
+    try {
+        m_commands.ShowInBoxes(ConversionCommands::Unfinished(why, m_command == Command::LinkToAddress));
+    } catch (...) {
+        // Not even the message fits in memory: the warning sound still says it.
+    }
+    MessageBeep(MB_ICONWARNING);
+    EndStep();
+}
+
+void CommandRunner::StopWatching() noexcept {
+    if (m_window) KillTimer(m_window, m_watchTimer);
+    m_reading.reset();
+}
+
+void CommandRunner::EndStep() noexcept {
     m_step = Step::Idle;
     if (m_queued.empty()) return;
     const Command next = m_queued.front();

@@ -58,8 +58,8 @@ RECT Place(const ControlLayout& c, int dpi) {
 
 }  // namespace
 
-frmTest::frmTest(HINSTANCE instance, Look look)
-    : m_instance(instance), m_look(look), m_commands(Text1, Text2, m_clipboard) {
+frmTest::frmTest(HINSTANCE instance, Look look, CommandRunner::Executor& executor)
+    : m_instance(instance), m_look(look), m_commands(Text1, Text2), m_runner(m_commands, m_clipboard, executor) {
     Command2.Click = [this] { m_runner.Click(CommandRunner::Command::AddressToLink); };
     Command3.Click = [this] { m_runner.Click(CommandRunner::Command::LinkToAddress); };
 }
@@ -255,6 +255,8 @@ bool frmTest::HandleEnterKey(const MSG& msg) {
 }
 
 int frmTest::RunMessageLoop() {
+    if (!m_hwnd) return 0;
+    m_runsLoop = true;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (HandleTabKey(msg) || HandleEnterKey(msg)) continue;
@@ -348,7 +350,7 @@ LRESULT frmTest::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_DESTROY:
-            PostQuitMessage(0);
+            if (m_runsLoop) PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);

@@ -39,14 +39,18 @@ public:
     // skinned (the start-up benchmark's yardstick).
     enum class Look { Skinned, Plain };
 
-    explicit frmTest(HINSTANCE instance, Look look = Look::Skinned);
+    // `executor` runs the commands' steps (tests hand in their own).
+    explicit frmTest(HINSTANCE instance, Look look = Look::Skinned,
+                     CommandRunner::Executor& executor = CommandRunner::WorkerThreads());
     ~frmTest() override;
     frmTest(const frmTest&) = delete;
     frmTest& operator=(const frmTest&) = delete;
 
     // Creates the window and its controls, raises the load event, shows it.
     bool Show(int showCommand);
-    // Runs the message loop until the window is closed; the process's exit code.
+    // Runs the program's message loop until the window is closed; the
+    // process's exit code. Only a window that runs the loop ends it: one
+    // made beside another program's own loop (a test's) just goes.
     int RunMessageLoop();
 
     HWND hwnd() const override { return m_hwnd; }
@@ -92,11 +96,12 @@ private:
     int m_dpi = 96;
     UniqueFont m_controlFont;
     bool m_clickStarted = false;
+    bool m_runsLoop = false;  // in RunMessageLoop: closing the window ends the program
     COLORREF m_backColor = GetSysColor(COLOR_BTNFACE);
     UniqueBrush m_backBrush;
     Clipboard m_clipboard;
     ConversionCommands m_commands;
-    CommandRunner m_runner{m_commands, m_clipboard};  // after what it uses, so it goes first
+    CommandRunner m_runner;  // after what it uses, so it goes first
     std::array<HWND, 4> m_tabOrder{};
     std::shared_ptr<cOrvelCaption> m_cCaption;  // the window's skin, from Form_Load on
 };

@@ -25,9 +25,19 @@ protected:
         EXPECT_EQ(text2.text, L"two");
     }
 
+    // A button's command carried out on the fakes as the window's runner
+    // does: the boxes, then the copy and what the result box says of it.
+    void Press(const ConversionCommands::Outcome& outcome) {
+        commands.ShowInBoxes(outcome);
+        if (outcome.kind == ConversionCommands::Outcome::Kind::Converted)
+            commands.ShowCopied(outcome, clipboard.ReplaceText(outcome.copy));
+    }
+    void PressCommand2() { Press(ConversionCommands::AddressToLink(clipboard.text)); }
+    void PressCommand3() { Press(ConversionCommands::LinkToAddress(clipboard.text)); }
+
     FakeTextBox text1, text2;
     FakeClipboard clipboard;
-    ConversionCommands commands{text1, text2, clipboard};
+    ConversionCommands commands{text1, text2};
 };
 
 const std::wstring kAddress = L"http://example.com/a.zip";
@@ -37,7 +47,7 @@ const std::wstring kLink = L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg=="
 
 TEST_F(CommandsTest, AddressBecomesLink) {
     Given(kAddress);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.text, kAddress);
     EXPECT_EQ(text2.text, kLink);
     EXPECT_EQ(clipboard.text, kLink);
@@ -46,27 +56,27 @@ TEST_F(CommandsTest, AddressBecomesLink) {
     // Only the first character is tested, after lower-casing it.
     for (const std::wstring source : {L"HTTP://X/", L"ftp://x/", L"Fhello", L"h"}) {
         Given(source);
-        commands.Command2_Click();
+        PressCommand2();
         EXPECT_EQ(text1.text, source);
         EXPECT_EQ(text2.text.rfind(L"thunder://", 0), 0u);
         EXPECT_EQ(clipboard.text, text2.text);
     }
     Given(L"ftp://x/");
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text2.text, L"thunder://QUFmdHA6Ly94L1pa");
 }
 
 TEST_F(CommandsTest, AddressCommandIgnoresOtherText) {
     for (const std::wstring source : {L"", L" http://x/", L"\"http://x/\"", L"thunder://x", L"中文"}) {
         Given(source);
-        commands.Command2_Click();
+        PressCommand2();
         ExpectUnchanged(source);
     }
 }
 
 TEST_F(CommandsTest, LinkBecomesAddress) {
     Given(kLink);
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text2.text, kLink);
     EXPECT_EQ(text1.text, kAddress);
     EXPECT_EQ(clipboard.text, kAddress);
@@ -74,16 +84,16 @@ TEST_F(CommandsTest, LinkBecomesAddress) {
 
     // The first ten characters are dropped unread.
     Given(L"tHUNDER:\\\\QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.text, kAddress);
 }
 
 TEST_F(CommandsTest, RoundTripKeepsChineseAddress) {
     const std::wstring address = L"http://下载.example.com/文件 1.zip";
     Given(address);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text2.text, L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.text, address);
     EXPECT_EQ(clipboard.text, address);
 }
@@ -91,7 +101,7 @@ TEST_F(CommandsTest, RoundTripKeepsChineseAddress) {
 TEST_F(CommandsTest, LinkCommandIgnoresOtherText) {
     for (const std::wstring source : {L"", L"http://x/", L"Tonight: thunder://", L"中文"}) {
         Given(source);
-        commands.Command3_Click();
+        PressCommand3();
         ExpectUnchanged(source);
     }
 }
@@ -108,7 +118,7 @@ TEST_F(CommandsTest, UnusableLinkShowsSourceOnly) {
           L"thunder://QUFodHRwOi8v/1pa", L"thunder://QUFaWg==", L"下载 thunder://QUFa 吧",
           L"thunder://QUEwMTIzNDU2Nzg5QUJDREVGMDEyM1pa"}) {
         Given(source);
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(text2.text, source);
         EXPECT_EQ(text1.text, L"one");
         EXPECT_EQ(clipboard.text, source);
@@ -125,7 +135,7 @@ TEST_F(CommandsTest, LongTextsAreCutInTheBoxesAndCopiedWhole) {
     // Just under the limit the box holds the whole address; its longer link is cut.
     const std::wstring fits = L"http://x/" + std::wstring(limit - 9, L'a');
     Given(fits);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.text, fits);
     const std::wstring link = clipboard.text;
     EXPECT_TRUE(isCut(text2.text, link));
@@ -134,11 +144,11 @@ TEST_F(CommandsTest, LongTextsAreCutInTheBoxesAndCopiedWhole) {
     // One character over, both ways.
     const std::wstring over = fits + L"b";
     Given(over);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_TRUE(isCut(text1.text, over));
     EXPECT_EQ(text1.text.find(L"剪贴板"), std::wstring::npos);  // the source is not what was copied
     const std::wstring overLink = clipboard.text;
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(clipboard.text, over);
     EXPECT_TRUE(isCut(text1.text, over));
     EXPECT_TRUE(isCut(text2.text, overLink));
@@ -154,20 +164,20 @@ TEST_F(CommandsTest, ReadsBothCharacterSetsAndWritesUtf8OnlyWhereGbkFallsShort) 
     for (const std::wstring link : {L"thunder://QUFodHRwOi8vz8LU2C5leGFtcGxlLmNvbS/OxLz+IDEuemlwWlo=",
                                     L"thunder://QUFodHRwOi8v5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcFpa"}) {
         Given(link);
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(clipboard.text, address) << link;
     }
     // Korean, an emoji, a no-break space and a user-defined GBK character
     // have no GBK code here: the link carries UTF-8 instead of "?".
     for (const std::wstring source : {L"http://x/한국어.zip", L"http://x/\xD83D\xDE00", L"http://x/a\u00A0b", L"http://x/\uE000"}) {
         Given(source);
-        commands.Command2_Click();
+        PressCommand2();
         EXPECT_EQ(text2.text.find(L"Pz8"), std::wstring::npos);  // no "??"
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(clipboard.text, source);
     }
     Given(L"http://x/한");
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(clipboard.text, L"thunder://QUFodHRwOi8veC/tlZxaWg==");
 }
 
@@ -178,7 +188,7 @@ TEST_F(CommandsTest, ConvertBackReadsEveryLinkTheEngineFinds) {
           L"qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw", L"THUNDER://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==",
           L"  \"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==/\"\r\n"}) {
         Given(source);
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(text1.text, kAddress) << source;
         EXPECT_EQ(text2.text, source);
         EXPECT_EQ(clipboard.text, kAddress);
@@ -188,7 +198,7 @@ TEST_F(CommandsTest, ConvertBackReadsEveryLinkTheEngineFinds) {
     // in each place, only the addresses on the clipboard.
     Given(L"第一集：thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vMS5ta3ZaWg==，第二集 thunder://QUFa。\r\n"
           L"第三集「qqdl://aHR0cDovL2V4YW1wbGUuY29tL2Euemlw」");
-    commands.Command3_Click();
+    PressCommand3();
     const std::wstring first = L"http://example.com/1.mkv";
     EXPECT_EQ(clipboard.text, first + L"\r\n" + kAddress);
     EXPECT_EQ(text1.text.substr(0, first.size() + 2), first + L"\r\n");
@@ -201,12 +211,12 @@ TEST_F(CommandsTest, ListsConvertLineByLineBothWays) {
     for (int i = 1; i <= 10; ++i) {
         const std::wstring address = L"http://example.com/" + std::to_wstring(i) + L".mkv";
         Given(address);
-        commands.Command2_Click();
+        PressCommand2();
         addresses += address + L"\r\n";
         links += clipboard.text + L"\n";
     }
     Given(addresses);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.text, addresses);
     EXPECT_EQ(text2.text, clipboard.text);
     std::wstring expected = links;
@@ -214,19 +224,19 @@ TEST_F(CommandsTest, ListsConvertLineByLineBothWays) {
     EXPECT_EQ(clipboard.text + L"\r\n", expected);
 
     Given(links);  // LF line ends, as some pages give them
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(clipboard.text + L"\r\n", addresses);
     EXPECT_EQ(text1.text, clipboard.text);
 
     // Blank lines stay; a line that is not an address is marked and left
     // off the clipboard; ed2k and magnet addresses convert too.
     Given(L"http://x/1\r\n\r\nnot an address\r\ned2k://|file|a|1|0|/\r\nMagnet:?xt=urn:btih:0");
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text2.text.find(L"\r\n\r\n【第 3 行不是下载地址，未转换】\r\nthunder://"), text2.text.find(L"\r\n"));
     EXPECT_EQ(std::count(clipboard.text.begin(), clipboard.text.end(), L'\n'), 3);
     EXPECT_EQ(clipboard.text.find(L"\r\n\r\nthunder://"), clipboard.text.find(L"\r\n"));
     // A list without a single address changes nothing.
     Given(L"one\r\ntwo");
-    commands.Command2_Click();
+    PressCommand2();
     ExpectUnchanged(L"one\r\ntwo");
 }

@@ -19,13 +19,6 @@ namespace {
 
 struct MainWindow {
     MainWindow() { EXPECT_TRUE(form.Show(SW_SHOWNOACTIVATE)); }
-    ~MainWindow() {
-        DestroyWindow(form.hwnd());
-        // The window ends the message loop as it goes; this thread has none.
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
     HWND hwnd() const { return form.hwnd(); }
     frmTest form{GetModuleHandleW(nullptr)};
 };

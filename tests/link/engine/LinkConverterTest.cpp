@@ -11,7 +11,6 @@
 #include "app/core/Module1.h"
 #include "link/engine/LinkConverter.h"
 #include "link/engine/Utf8.h"
-#include "tests/support/FakeControls.h"
 
 using Set = LinkCodec::Charset;
 using Choice = LinkCodec::CharsetChoice;
@@ -375,11 +374,8 @@ TEST_F(ConverterTest, ThunderTargetMatchesTheMainProgramByteForByte) {
                                                 "http://x/한국어 \xC2\xA0😀"};
     for (const std::string& address : addresses) {
         const std::u16string units = Utf8::ToUtf16(address);
-        FakeTextBox text1, text2;
-        FakeClipboard clipboard;
-        clipboard.text.assign(units.begin(), units.end());
-        ConversionCommands(text1, text2, clipboard).Command2_Click();
-        const std::string expected = Utf8::FromUtf16(std::u16string(clipboard.text.begin(), clipboard.text.end()));
+        const std::wstring link = ConversionCommands::AddressToLink(std::wstring(units.begin(), units.end())).copy;
+        const std::string expected = Utf8::FromUtf16(std::u16string(link.begin(), link.end()));
         ASSERT_EQ(expected.rfind("thunder://", 0), 0u);
         EXPECT_EQ(Link(address, Target::Thunder), expected) << address;
     }

@@ -1,4 +1,5 @@
-// The conversion commands on real EDIT controls and the real clipboard.
+// The conversion commands on real EDIT controls and the real clipboard,
+// run as the window runs them, each step at once.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -6,9 +7,11 @@
 #include <string>
 
 #include "app/core/ConversionCommands.h"
+#include "app/window/CommandRunner.h"
 #include "plumbing/Clipboard.h"
 #include "plumbing/TextBox.h"
 #include "tests/support/ClipboardPeer.h"
+#include "TestExecutor.h"
 #include "tests/support/SyntheticInput.h"
 
 namespace {
@@ -31,10 +34,15 @@ protected:
     }
     void TearDown() override { DestroyWindow(m_window); }
 
+    void PressCommand2() { runner.Click(CommandRunner::Command::AddressToLink); }
+    void PressCommand3() { runner.Click(CommandRunner::Command::LinkToAddress); }
+
     HWND m_window = nullptr;
     TextBox text1, text2;
     Clipboard clipboard{nullptr};
-    ConversionCommands commands{text1, text2, clipboard};
+    ConversionCommands commands{text1, text2};
+    TestExecutor executor;
+    CommandRunner runner{commands, clipboard, executor};
 };
 
 }  // namespace
@@ -52,14 +60,14 @@ TEST_F(CommandsOnWindowsTest, BothDirectionsLeaveOnlyTheResultOnTheClipboard) {
     SetClipboardData(RegisterClipboardFormatW(L"Torvane.TestFormat"), memory);
     CloseClipboard();
 
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.Text(), address);
     EXPECT_EQ(text2.Text(), link);
     EXPECT_EQ(ClipboardText(), link);
     EXPECT_EQ(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Torvane.TestFormat")), FALSE);
 
     text1.SetText(L"");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.Text(), address);
     EXPECT_EQ(text2.Text(), link);
     EXPECT_EQ(ClipboardText(), address);
@@ -67,23 +75,23 @@ TEST_F(CommandsOnWindowsTest, BothDirectionsLeaveOnlyTheResultOnTheClipboard) {
 
 TEST_F(CommandsOnWindowsTest, CaseRulesOfTheFirstCharacter) {
     SetClipboardText(L"HTTP://EXAMPLE.COM/");
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.Text(), L"HTTP://EXAMPLE.COM/");
     EXPECT_EQ(ClipboardText(), text2.Text());
 
     // A link's scheme name is read in any case.
     SetClipboardText(L"Thunder://QUFodHRwOi8veFpa");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.Text(), L"http://x");
     EXPECT_EQ(ClipboardText(), L"http://x");
     text1.SetText(L"keep");
 
     // Any ten characters in front of a valid payload will do.
     SetClipboardText(L"1234567890QUFodHRwOi8veFpa");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.Text(), L"keep");  // first character is not "t"
     SetClipboardText(L"t234567890QUFodHRwOi8veFpa");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.Text(), L"http://x");
 }
 
@@ -91,12 +99,12 @@ TEST_F(CommandsOnWindowsTest, NothingOrNoTextOnTheClipboardChangesNothing) {
     text1.SetText(L"one");
     text2.SetText(L"two");
     SyntheticInput::EmptyTheClipboard();
-    commands.Command2_Click();
-    commands.Command3_Click();
+    PressCommand2();
+    PressCommand3();
     const char bytes[] = {1, 2, 3};
     PutOnClipboard(RegisterClipboardFormatW(L"Torvane.Binary"), bytes, sizeof bytes);  // no text
-    commands.Command2_Click();
-    commands.Command3_Click();
+    PressCommand2();
+    PressCommand3();
     EXPECT_EQ(text1.Text(), L"one");
     EXPECT_EQ(text2.Text(), L"two");
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Torvane.Binary")));
@@ -105,7 +113,7 @@ TEST_F(CommandsOnWindowsTest, NothingOrNoTextOnTheClipboardChangesNothing) {
 TEST_F(CommandsOnWindowsTest, ReadsAnsiTextThroughTheSystemConversion) {
     const char ansi[] = "http://\xd6\xd0\xce\xc4/";  // "中文" in code page 936
     PutOnClipboard(CF_TEXT, ansi, sizeof ansi);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.Text(), L"http://中文/");
 }
 
@@ -116,7 +124,7 @@ TEST_F(CommandsOnWindowsTest, ClipboardHeldByAnotherProgramLeavesItIntact) {
 
     // Read fails: nothing happens. The program goes on.
     text1.SetText(L"one");
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(text1.Text(), L"one");
     // A write that cannot get the clipboard leaves the old text on it.
     EXPECT_FALSE(clipboard.ReplaceText(L"new"));
@@ -129,13 +137,13 @@ TEST_F(CommandsOnWindowsTest, BoxesHoldTextsUpToTheirLimitAndTheCutOnesWhole) {
     const std::wstring fits = L"http://x/" + std::wstring(ConversionCommands::kBoxLimit - 9, L'中');
     for (const std::wstring& address : {fits, fits + L"b"}) {
         SetClipboardText(address);
-        commands.Command2_Click();
+        PressCommand2();
         const std::wstring link = ClipboardText();
         ASSERT_EQ(link.rfind(L"thunder://", 0), 0u);
         // What the controls hold is all that was put in them, mark included.
         EXPECT_EQ(text1.Text(), ConversionCommands::BoxText(address, false));
         EXPECT_EQ(text2.Text(), ConversionCommands::BoxText(link, true));
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(ClipboardText(), address);
     }
     EXPECT_EQ(ConversionCommands::BoxText(fits, false), fits);
@@ -148,16 +156,16 @@ TEST_F(CommandsOnWindowsTest, ReadsGbkAndUtf8LinksAndWritesUtf8WhereGbkFallsShor
                                     L"thunder://QUFodHRwOi8v5LiL6L29LmV4YW1wbGUuY29tL+aWh+S7tiAxLnppcFpa"}) {
         text1.SetText(L"");
         SetClipboardText(link);
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(text1.Text(), address) << link.size();
         EXPECT_EQ(ClipboardText(), address);
     }
     // A Korean address has no GBK bytes: its link carries UTF-8 and converts back.
     const std::wstring korean = L"http://example.com/한국어 파일.zip";
     SetClipboardText(korean);
-    commands.Command2_Click();
+    PressCommand2();
     EXPECT_EQ(ClipboardText(), L"thunder://QUFodHRwOi8vZXhhbXBsZS5jb20v7ZWc6rWt7Ja0IO2MjOydvC56aXBaWg==");
-    commands.Command3_Click();
+    PressCommand3();
     EXPECT_EQ(text1.Text(), korean);
     EXPECT_EQ(ClipboardText(), korean);
 }
@@ -173,7 +181,7 @@ TEST_F(CommandsOnWindowsTest, RefusedLinksLeaveTheClipboardAlone) {
         SetClipboardData(RegisterClipboardFormatW(L"Torvane.Extra"), memory);
         CloseClipboard();
         const DWORD sequence = GetClipboardSequenceNumber();
-        commands.Command3_Click();
+        PressCommand3();
         EXPECT_EQ(text2.Text(), link);
         EXPECT_EQ(text1.Text(), L"one");
         EXPECT_EQ(ClipboardText(), link);
