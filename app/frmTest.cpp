@@ -165,6 +165,9 @@ void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
     // One paint at the end instead of one for every step (a step costs a
     // paint of the window and its frame under Wine: ten times the rest).
     SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    // The skin takes the new scale first, so that the frame measured below
+    // has its new margins; it draws nothing itself.
+    if (m_cCaption) m_cCaption->OnDpiChanged(dpi);
     LayoutControls();
     // The suggested rectangle, with the frame measured again at the new DPI;
     // then the client area is made exactly the layout's, in case the frame
