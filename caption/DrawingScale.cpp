@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "plumbing/Dpi.h"
 #include "plumbing/UniqueHandle.h"
 
 namespace DrawingScale {
@@ -146,8 +147,8 @@ int HeightOf(const StdPicture* picture) {
 Drawing Enlarge(const Drawing& from, Drawing to) {
     if (!from.caption || !from.caption->Handle() || from.dpi <= 0 || to.dpi <= from.dpi) return from;
     const Drawing& f = from;
-    // A height of the drawing at the higher DPI, rounded as Dpi::Scale rounds.
-    auto grow = [&](int px) { return static_cast<int>((static_cast<long long>(px) * to.dpi + f.dpi / 2) / f.dpi); };
+    // A height of the drawing at the higher DPI.
+    auto grow = [&](int px) { return Dpi::Rescale(px, to.dpi, f.dpi); };
 
     // The frame's bands (the border's width along each window edge) are cut
     // from the caption's pieces and stretched as the border cells are, so the

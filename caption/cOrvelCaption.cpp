@@ -26,9 +26,10 @@ constexpr int kTitleLeft = 92, kTitleRightGap = 96;
 constexpr int kMenuBandLine = 30;
 constexpr int kPressPollMs = 50;
 // The pointer messages the caption follows for the buttons' hover look, the
-// DPI change, and the window's end (everything registered on a window must
-// be gone before its WM_NCDESTROY returns).
-constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_DPICHANGED, WM_GETOBJECT, WM_SYSCOMMAND, WM_DESTROY};
+// accessible objects, the keyboard's way into the menus, and the window's end
+// (everything registered on a window must be gone before its WM_NCDESTROY
+// returns).
+constexpr UINT kMessages[] = {WM_NCMOUSEMOVE, WM_NCMOUSELEAVE, WM_GETOBJECT, WM_SYSCOMMAND, WM_DESTROY};
 
 // Holds the window's redraw off while the skin is put on, when no other
 // window is locked: the system allows one locked window at a time, and
@@ -108,7 +109,7 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
     const UpdateLock lock(f.hwnd());
     Detach();
     m_source = nullptr;
-    m_dpi = Dpi::OfWindow(f.hwnd());
+    m_dpi = f.WindowDpi();
     // The pictures are the caller's: copied now, drawn at 96 DPI whatever the window's.
     m_cCaptionDC = std::make_shared<cMemDC>();
     m_cCaptionDC->CreateFromPicture(PicCaption);
@@ -131,7 +132,7 @@ void cOrvelCaption::Attach(IForm& f, DrawingSource source) {
     const UpdateLock lock(f.hwnd());
     Detach();
     m_source = std::move(source);
-    m_dpi = Dpi::OfWindow(f.hwnd());
+    m_dpi = f.WindowDpi();
     if (!UseDrawing(m_source(m_dpi))) {
         // Nothing to paint from: a skin without bitmaps, as with empty pictures.
         UseDrawing(Drawing{std::make_shared<StdPicture>(UniqueBitmap{}), nullptr, nullptr});
@@ -168,11 +169,13 @@ void cOrvelCaption::Connect(IForm& f) {
 
     m_cMenu = std::make_shared<cMenuBar>();
     m_cMenu->Attach(m_hWnd);
+    m_cMenu->WindowDpi(m_dpi);
     m_cMenu->Font(m_iMenuFont);
     m_cMenu->SetColors(m_oActiveMenuColor, m_oActiveMenuColorOver, m_oInActiveMenuColor, m_oMenuBackgroundColor);
     m_cMenu->CaptionHeight(m_cCaptionDC->Height());
 
     m_cNCS = std::make_shared<cNCCalcSize>();
+    m_cNCS->WindowDpi(m_dpi);
     m_cNCS->Attach(*this);
     for (UINT message : kMessages) MSubclass::AttachMessage(*this, m_hWnd, message);
     m_bSubclassed = true;
@@ -184,7 +187,7 @@ void cOrvelCaption::Connect(IForm& f) {
     }
 }
 
-void cOrvelCaption::Reskin(int dpi) {
+void cOrvelCaption::OnDpiChanged(int dpi) {
     if (dpi <= 0 || !m_hWnd || !m_cCaptionDC) return;
     m_dpi = dpi;
     if (m_source) {
@@ -194,12 +197,12 @@ void cOrvelCaption::Reskin(int dpi) {
             // The drawing the caption has still paints; only its scale is off.
         }
     }
-    if (m_cMenu) m_cMenu->CaptionHeight(m_cCaptionDC->Height());
+    if (m_cMenu) {
+        m_cMenu->WindowDpi(dpi);
+        m_cMenu->CaptionHeight(m_cCaptionDC->Height());
+    }
+    if (m_cNCS) m_cNCS->WindowDpi(dpi);
     m_iHot = -1;
-    // New margins: the system asks for them again and repaints the frame.
-    SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 int cOrvelCaption::S(int px96) const noexcept { return Dpi::Scale(px96, m_artDpi); }
@@ -238,9 +241,6 @@ LRESULT cOrvelCaption::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lP
         case WM_NCMOUSELEAVE:
             m_bTracking = false;
             SetHot(-1);
-            break;
-        case WM_DPICHANGED:
-            Reskin(HIWORD(wParam));
             break;
         case WM_DESTROY:
             Detach();

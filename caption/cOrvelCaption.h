@@ -71,11 +71,12 @@ public:
     // and with the one for the new DPI whenever that changes.
     void Attach(IForm& f, DrawingSource source);
     // Paints for `dpi` from now on: the drawing for it (when attached with a
-    // source), margins, caption height, buttons and fonts, and has the system
-    // recompute the frame. WM_DPICHANGED reaching the window comes here
-    // before the window's own procedure sees it. A source that fails keeps
-    // the drawing the caption had.
-    void Reskin(int dpi);
+    // source), margins, caption height, buttons and fonts, handed on to the
+    // menu bar and the frame controller. The window, which owns its scale,
+    // calls this as its DPI changes, then has the system recompute the frame
+    // and repaints once: nothing is drawn here. A source that fails keeps the
+    // drawing the caption had.
+    void OnDpiChanged(int dpi);
     // The DPI the caption paints for.
     int Dpi() const noexcept { return m_dpi; }
 
@@ -111,9 +112,9 @@ public:
     void ExitMenuLoop() override;
     int AltKeyAccelerator(int vKey) override;
 
-    // ISubclass: the pointer over the caption buttons, the DPI, the
-    // accessible objects of the title bar and menu bar, and the keyboard's
-    // way into the system menu and the menu bar.
+    // ISubclass: the pointer over the caption buttons, the accessible
+    // objects of the title bar and menu bar, and the keyboard's way into the
+    // system menu and the menu bar.
     EMsgHandling MsgResponse() override;
     void MsgResponse(EMsgHandling) override {}
     LRESULT WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;

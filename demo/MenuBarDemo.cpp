@@ -99,6 +99,7 @@ public:
 
     HWND hwnd() const override { return m_hwnd; }
     void Refresh() override { RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME); }
+    int WindowDpi() const override { return m_dpi; }
 
     bool Create(int showCommand) {
         WNDCLASSEXW wc{};
@@ -111,7 +112,7 @@ public:
         RegisterClassExW(&wc);
         // Until the window exists its DPI is the system's; from then on it is
         // the window's own, and then what each WM_DPICHANGED says.
-        const int dpi = Dpi::OfWindow(nullptr);
+        const int dpi = Dpi::System();
         m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"Torvane menu bar demo", WS_OVERLAPPEDWINDOW, 120, 100,
                                  Dpi::Scale(520, dpi), Dpi::Scale(320, dpi), nullptr, BuildMenu(), m_instance, this);
         if (!m_hwnd) return false;
@@ -195,14 +196,9 @@ private:
             case WM_PAINT:
                 OnPaint();
                 return 0;
-            case WM_DPICHANGED: {
-                m_dpi = LOWORD(wParam);
-                const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-                SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-                Refresh();
+            case WM_DPICHANGED:
+                OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
                 return 0;
-            }
             case WM_SETTINGCHANGE:
             case WM_THEMECHANGED:
                 FollowHighContrast();
@@ -217,6 +213,17 @@ private:
                 return 0;
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    // The window owns its scale: the skin takes the new one, then the frame
+    // is measured again in the suggested rectangle and painted once.
+    void OnDpiChanged(int dpi, const RECT& suggested) {
+        if (dpi <= 0) return;
+        m_dpi = dpi;
+        if (m_caption) m_caption->OnDpiChanged(dpi);
+        SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        Refresh();
     }
 
     void OnCommand(UINT id) {

@@ -16,7 +16,7 @@
 namespace {
 
 // The messages a menu bar takes, in the order it attaches them.
-constexpr UINT kMessages[] = {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_DRAWITEM, WM_MEASUREITEM, WM_MENUCHAR, WM_DPICHANGED};
+constexpr UINT kMessages[] = {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_DRAWITEM, WM_MEASUREITEM, WM_MENUCHAR};
 
 constexpr int kPollMs = 50;
 constexpr int kFirstItemX = 8;
@@ -105,7 +105,6 @@ void cMenuBar::Attach(HWND lhWnd) {
     // attaches the bar holds the window's.
     Detach();
     m_hWnd = lhWnd;
-    m_dpi = Dpi::OfWindow(lhWnd);
     m_cToolbarMenu = std::make_shared<cToolbarMenu>();
     m_cToolbarMenu->AttachWindow(lhWnd, *this);
     for (UINT message : kMessages) MSubclass::AttachMessage(*this, m_hWnd, message);
@@ -243,10 +242,7 @@ void cMenuBar::HotItem(int index) {
 
 // ---- Tracking ----
 
-EMsgHandling cMenuBar::MsgResponse() {
-    // The window re-lays itself out at the new DPI after the bar has taken it.
-    return MSubclass::CurrentMessage() == WM_DPICHANGED ? mhCallPreviousAfter : mhConsume;
-}
+EMsgHandling cMenuBar::MsgResponse() { return mhConsume; }
 
 LRESULT cMenuBar::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     if (iMsg == m_openItemMessage && m_openItemMessage) {
@@ -255,9 +251,6 @@ LRESULT cMenuBar::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (iMsg) {
-        case WM_DPICHANGED:
-            WindowDpi(LOWORD(wParam));
-            return 0;
         case WM_DRAWITEM:
             DrawItem(wParam, lParam);
             return 0;

@@ -26,9 +26,8 @@ class cToolbarMenu;
 // coordinates with the caption height taken off the rows (so the rows of
 // items in the caption are negative).
 //
-// Measures are written for 96 DPI and scaled to the window's DPI: taken from
-// the window when the bar attaches, then from each WM_DPICHANGED's wParam
-// (the window may say so itself through WindowDpi).
+// Measures are written for 96 DPI and scaled to the DPI its owner hands it
+// through WindowDpi, when it attaches the bar and at each change.
 //
 // Colours are OLE colours. Create menu bars with std::make_shared: the
 // subclassing registry and the popup tracker hold them by weak reference.
@@ -69,7 +68,8 @@ public:
     // The fonts at the window's DPI.
     HFONT hMenuFont() { return m_fntMenu->Handle(m_dpi); }
     HFONT hSymbolFont() { return m_fntSymbol->Handle(m_dpi); }
-    // The DPI the bar lays out and draws for.
+    // The DPI the bar lays out and draws for. Setting it draws nothing: the
+    // owner repaints the frame once it has laid the window out.
     int WindowDpi() const noexcept { return m_dpi; }
     void WindowDpi(int dpi) noexcept;
     // Opens the popup of every top-level entry whose mnemonic is vKey, one

@@ -99,7 +99,7 @@ void cNCCalcSize::Attach(INCAreaModifier& iTo) {
     // high, in the screen's format.
     m_scratch.emplace();
     m_scratch->Width(GetSystemMetrics(SM_CXSCREEN));
-    m_scratch->Height(4 * GetSystemMetrics(SM_CYCAPTION));
+    m_scratch->Height(4 * Dpi::Metric(SM_CYCAPTION, m_dpi));
 
     SetPropA(m_hWnd, kImplementationProperty, reinterpret_cast<HANDLE>(ObjPtr(&iTo)));
     mDeclares::AttachKeyboardHook(*this);
@@ -237,9 +237,9 @@ LRESULT cNCCalcSize::OnNcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     const WINDOWPOS* pos = params->lppos;
     RECT proposed{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
 
-    m_lLeft = m_lRight = GetSystemMetrics(SM_CXFRAME);
-    m_lTop = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
-    m_lBottom = GetSystemMetrics(SM_CYFRAME);
+    m_lLeft = m_lRight = Dpi::Metric(SM_CXFRAME, m_dpi);
+    m_lTop = Dpi::Metric(SM_CYCAPTION, m_dpi) + Dpi::Metric(SM_CYFRAME, m_dpi);
+    m_lBottom = Dpi::Metric(SM_CYFRAME, m_dpi);
     std::shared_ptr<INCAreaModifier> skin;
     if (!m_bMaxMDIChild && GetImplementation(skin)) {
         skin->GetLeftMarginWidth(m_lLeft);
@@ -344,10 +344,7 @@ int cNCCalcSize::ComputeHitTest(POINT screen) const {
     GetWindowRect(m_hWnd, &window);
     const int x = screen.x - window.left, y = screen.y - window.top;
     const int W = window.right - window.left, H = window.bottom - window.top;
-    // The system's caption height is for the system's DPI; a per-monitor
-    // aware window may be on a monitor of another.
-    static const int systemDpi = Dpi::OfWindow(nullptr);
-    const int cyCaption = MulDiv(GetSystemMetrics(SM_CYCAPTION), Dpi::OfWindow(m_hWnd), systemDpi);
+    const int cyCaption = Dpi::Metric(SM_CYCAPTION, m_dpi);
 
     int e = HTCLIENT;
     if (x >= 0 && y >= 0 && x < W && y < H) {
@@ -420,8 +417,8 @@ void cNCCalcSize::DragMoveWindow() {
 }
 
 void cNCCalcSize::DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) {
-    const int cxF = GetSystemMetrics(SM_CXFRAME), cyF = GetSystemMetrics(SM_CYFRAME);
-    const int cyCap = GetSystemMetrics(SM_CYCAPTION);
+    const int cxF = Dpi::Metric(SM_CXFRAME, m_dpi), cyF = Dpi::Metric(SM_CYFRAME, m_dpi);
+    const int cyCap = Dpi::Metric(SM_CYCAPTION, m_dpi);
     const HBRUSH caption = GetSysColorBrush(m_bActive ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     const HBRUSH border = GetSysColorBrush(m_bActive ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
     const UINT captionFlags = (m_bActive ? DC_ACTIVE : 0) | DC_ICON | DC_TEXT;

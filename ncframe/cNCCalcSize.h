@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "INCAreaModifier.h"
+#include "plumbing/Dpi.h"
 #include "plumbing/IForm.h"
 #include "plumbing/ISubclass.h"
 #include "plumbing/cMemDC.h"
@@ -52,6 +53,12 @@ public:
     int ForwardAltKey(int vKey);
 
     HWND hwnd() const noexcept { return m_hWnd; }
+    // The DPI the system's frame metrics are taken at: the system's until
+    // the owner of the window's scale hands down another. Draws nothing.
+    int WindowDpi() const noexcept { return m_dpi; }
+    void WindowDpi(int dpi) noexcept {
+        if (dpi > 0) m_dpi = dpi;
+    }
 
     // ISubclass
     EMsgHandling MsgResponse() override;
@@ -79,6 +86,7 @@ private:
     bool m_bMaxMDIChild = false;
     std::optional<cMemDC> m_scratch;  // for the default caption strip, while attached
     int m_lLeft = 0, m_lTop = 0, m_lRight = 0, m_lBottom = 0;
+    int m_dpi = Dpi::System();
 
     int s_lNudgeX = 0, s_lNudgeY = 0;
     bool s_bInSetCursor = false;

@@ -1,12 +1,11 @@
 #include "StdFont.h"
 
-#include <cmath>
 #include <cwchar>
 
-#include "UniqueHandle.h"
+#include "Dpi.h"
 
 LONG StdFont::Height(int pixelsPerInch) const noexcept {
-    return -static_cast<LONG>(std::lround(m_size * pixelsPerInch / 72.0));
+    return -static_cast<LONG>(Dpi::FromPoints(m_size, pixelsPerInch));
 }
 
 LOGFONTW StdFont::ToLogFont(int pixelsPerInch) const {
@@ -21,11 +20,7 @@ LOGFONTW StdFont::ToLogFont(int pixelsPerInch) const {
     return lf;
 }
 
-HFONT StdFont::Handle() {
-    int dpi = 96;
-    if (const WindowDC screen = WindowDC::Client(nullptr)) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
-    return Handle(dpi);
-}
+HFONT StdFont::Handle() { return Handle(Dpi::System()); }
 
 HFONT StdFont::Handle(int pixelsPerInch) {
     if (!m_font || m_fontPixelsPerInch != pixelsPerInch) {

@@ -33,8 +33,7 @@ public:
     BYTE Charset() const noexcept { return m_charset; }
     void Charset(BYTE charset) { Change(m_charset, charset); }
 
-    // The GDI font for the current attributes, at the screen's vertical
-    // resolution. Valid until the next change or the object's end.
+    // The GDI font for the current attributes, at the system's DPI. Valid until the next change or the object's end.
     HFONT Handle();
     // The same at `pixelsPerInch` (a window's DPI). The font is made again
     // when asked for another resolution, so holders of one object should

@@ -43,7 +43,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 UniqueFont MakeControlFont(int dpi) {
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    lf.lfHeight = MulDiv(lf.lfHeight, dpi, Dpi::OfWindow(nullptr));
+    lf.lfHeight = Dpi::Rescale(lf.lfHeight, dpi, Dpi::System());
     lf.lfWidth = 0;
     return UniqueFont(CreateFontIndirectW(&lf));
 }
@@ -73,16 +73,17 @@ bool frmTest::Show(int showCommand) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = m_instance;
+    // Until the window exists its DPI is the system's.
+    const int dpi = Dpi::System();
     wc.hIcon = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+                                             Dpi::Metric(SM_CXICON, dpi), Dpi::Metric(SM_CYICON, dpi), LR_SHARED));
     wc.hIconSm = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(IDI_TORVANE), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+                                               Dpi::Metric(SM_CXSMICON, dpi), Dpi::Metric(SM_CYSMICON, dpi),
+                                               LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);  // fails harmlessly when already registered
 
-    // Until the window exists its DPI is the system's.
-    const int dpi = Dpi::OfWindow(nullptr);
     const RECT frame = WindowPlacement::CentredOnWorkArea(Dpi::Scale(kClientWidth, dpi),
                                                           Dpi::Scale(kClientHeight, dpi), kWindowStyle);
     if (!CreateWindowExW(0, kClassName, kCaption, kWindowStyle, frame.left, frame.top, frame.right - frame.left,
@@ -164,6 +165,9 @@ void frmTest::OnDpiChanged(int dpi, const RECT& suggested) {
     // One paint at the end instead of one for every step (a step costs a
     // paint of the window and its frame under Wine: ten times the rest).
     SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    // The skin takes the new scale first, so that the frame measured below
+    // has its new margins; it draws nothing itself.
+    if (m_cCaption) m_cCaption->OnDpiChanged(dpi);
     LayoutControls();
     // The suggested rectangle, with the frame measured again at the new DPI;
     // then the client area is made exactly the layout's, in case the frame

@@ -21,7 +21,9 @@
 // The layout is written for 96 DPI and scaled to the window's DPI. The window
 // takes its DPI from the system when it is made, and from then on from
 // WM_DPICHANGED's wParam, which it remembers (so the DPI is the one the last
-// change announced, also where the system keeps answering with another).
+// change announced, also where the system keeps answering with another). It
+// is the one owner of its scale: it hands each change down to its skin and
+// controls and repaints once.
 class frmTest final : public IForm {
 public:
     static constexpr const wchar_t* kClassName = L"Torvane.frmTest";
@@ -54,8 +56,8 @@ public:
     int RunMessageLoop();
 
     HWND hwnd() const override { return m_hwnd; }
-    // The DPI the window is laid out for.
-    int WindowDpi() const noexcept { return m_dpi; }
+    // The DPI the window is laid out for, which its skin takes from it.
+    int WindowDpi() const noexcept override { return m_dpi; }
     // The controls' font: the system's GUI font at the window's DPI.
     HFONT ControlFont() const noexcept { return m_controlFont.get(); }
     void Refresh() override;

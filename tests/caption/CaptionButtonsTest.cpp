@@ -110,7 +110,7 @@ TEST(CaptionButtons, PressEndingOffItsButtonLeavesEveryButtonNormal) {
 }
 
 TEST(CaptionButtons, ButtonsLightUnderThePointerUntilItLeavesTheWindow) {
-    const int systemDpi = Dpi::OfWindow(nullptr);
+    const int systemDpi = Dpi::System();
     SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi));
     w.AttachForDpi();
     const DrawnSkin drawn(w.caption->Dpi());

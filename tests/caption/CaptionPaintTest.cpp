@@ -256,7 +256,7 @@ TEST(CaptionPaint, SystemCaptionPaintersLeaveTheSkinsPixels) {
 }
 
 TEST(CaptionPaint, TitleInkLiesWithinThePlateAtTheWindowsDpi) {
-    const int systemDpi = Dpi::OfWindow(nullptr);
+    const int systemDpi = Dpi::System();
     SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi), WS_OVERLAPPEDWINDOW, L"");
     w.AttachForDpi();
     const DrawnSkin drawn(w.caption->Dpi());
@@ -290,7 +290,7 @@ TEST(CaptionPaint, TitleInkLiesWithinThePlateAtTheWindowsDpi) {
 TEST(CaptionPaint, GlyphsAreSquareCentredAndOfOneWeightAtTheDpi) {
     // In the hover looks (close, restore, maximize, minimize side by side):
     // the ink is what differs from the plate's face inside its rim.
-    const DrawnSkin drawn(Dpi::OfWindow(nullptr));
+    const DrawnSkin drawn(Dpi::System());
     const int w = drawn.art.lButtonWidth, h = drawn.art.lButtonHeight, rim = drawn.S(1);
     auto ink = [&](int cell) {
         const int cx = cell * w;

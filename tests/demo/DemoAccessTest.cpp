@@ -306,7 +306,7 @@ TEST_F(DemoDpi, BodyTextIsMadeForTheDisplayScale) {
     // The first line of the body text, read from the screen: its ink runs
     // from the capitals' tops to the descenders' bottoms, about the font's
     // em height (9 points at this DPI), not a fixed size.
-    const int dpi = Dpi::OfWindow(nullptr);
+    const int dpi = Dpi::System();
     const int em = MulDiv(9, dpi, 72);
     const POINT origin = ClientToScreenPoint(m_window, Dpi::Scale(16, dpi), Dpi::Scale(16, dpi));
     const int width = Dpi::Scale(200, dpi), height = 3 * em;

@@ -31,7 +31,7 @@ RECT Changed(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b, con
 
 TEST(MenuBarDpi, ItemsHitTestWhereTheyAreDrawn) {
     // Wide enough for the bar at the system's DPI (the window's, under Wine).
-    const int system = Dpi::OfWindow(nullptr);
+    const int system = Dpi::System();
     MenuWindow w(StandardMenu(), Dpi::Scale(600, system), Dpi::Scale(300, system));
     // Skinned as the demo is: with the shipped skin's art for its DPI.
     const int dpi = Dpi::OfWindow(w.hwnd());

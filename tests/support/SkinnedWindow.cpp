@@ -50,9 +50,12 @@ void SkinnedWindow::AttachForDpi() {
 }
 
 void SkinnedWindow::ChangeDpi(int dpi) {
-    RECT suggested{};
-    GetWindowRect(window.hwnd(), &suggested);
-    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    // What the window that owns the skin does with WM_DPICHANGED: hands the
+    // scale down, has the frame measured again and repaints it.
+    caption->OnDpiChanged(dpi);
+    SetWindowPos(window.hwnd(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void SkinnedWindow::Activate() {

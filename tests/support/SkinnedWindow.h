@@ -48,8 +48,8 @@ struct SkinnedWindow {
     void Attach();
     // Attaches the skin as drawn for the window's DPI, and for each new DPI.
     void AttachForDpi();
-    // Puts the window at `dpi` as the system would, keeping its place and size
-    // (Wine never sends WM_DPICHANGED itself).
+    // Puts the window at `dpi` as its owner would on WM_DPICHANGED (which Wine
+    // never sends), keeping its place and size.
     void ChangeDpi(int dpi);
     void Activate();
     void Deactivate();

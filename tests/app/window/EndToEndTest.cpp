@@ -10,11 +10,22 @@
 
 #include "app/core/Acknowledgement.h"
 #include "app/core/ThunderLink.h"
+#include "caption/ShippedSkin.h"
+#include "plumbing/Dpi.h"
 #include "TorvaneProcess.h"
 
 using namespace SyntheticInput;
 
 namespace {
+
+// The program starts at the system's DPI. Px: a measure of the window's
+// layout there; SkinPx: one of the skin, which is drawn for the largest
+// scale not above it and enlarged beyond 200%.
+int Px(int px96) { return Dpi::Scale(px96, Dpi::System()); }
+int SkinPx(int px96) {
+    const int dpi = Dpi::System();
+    return Dpi::Scale(px96, dpi > 192 ? dpi : ShippedSkin::ArtFor(dpi).dpi);
+}
 
 // The screen's pixels in a 9 x 9 square around `centre`.
 std::vector<COLORREF> ScreenPixels(POINT centre) {
@@ -34,8 +45,8 @@ TEST_F(TorvaneTest, StartsWithItsLayoutAndEmptyBoxes) {
     EXPECT_STREQ(caption, L"Torvane V4.1 Build 20070401");
     RECT client{};
     GetClientRect(m_window, &client);
-    EXPECT_EQ(client.right, 482);
-    EXPECT_EQ(client.bottom, 155);
+    EXPECT_EQ(client.right, Px(482));
+    EXPECT_EQ(client.bottom, Px(155));
     EXPECT_EQ(WindowText(text1), L"");
     EXPECT_EQ(WindowText(text2), L"");
     EXPECT_EQ(WindowText(command2), L"粘贴转换复制");
@@ -49,10 +60,10 @@ TEST_F(TorvaneTest, StartsWithItsLayoutAndEmptyBoxes) {
         return r;
     };
     const RECT c2 = placeOf(command2), c3 = placeOf(command3), t1 = placeOf(text1), t2 = placeOf(text2);
-    EXPECT_EQ(c2.left, 432); EXPECT_EQ(c2.top, 0); EXPECT_EQ(c2.right, 473); EXPECT_EQ(c2.bottom, 49);
-    EXPECT_EQ(c3.left, 432); EXPECT_EQ(c3.top, 72); EXPECT_EQ(c3.bottom, 121);
-    EXPECT_EQ(t1.right - t1.left, 425); EXPECT_EQ(t1.bottom, 57);
-    EXPECT_EQ(t2.top, 64); EXPECT_EQ(t2.bottom, 121);
+    EXPECT_EQ(c2.left, Px(432)); EXPECT_EQ(c2.top, 0); EXPECT_EQ(c2.right, Px(473)); EXPECT_EQ(c2.bottom, Px(49));
+    EXPECT_EQ(c3.left, Px(432)); EXPECT_EQ(c3.top, Px(72)); EXPECT_EQ(c3.bottom, Px(121));
+    EXPECT_EQ(t1.right - t1.left, Px(425)); EXPECT_EQ(t1.bottom, Px(57));
+    EXPECT_EQ(t2.top, Px(64)); EXPECT_EQ(t2.bottom, Px(121));
     // The picture boxes exist and stay hidden.
     HWND picCaption = GetDlgItem(m_window, frmTest::kPicCaption);
     ASSERT_NE(picCaption, nullptr);
@@ -106,7 +117,7 @@ TEST_F(TorvaneTest, ClickOnEmptyClientAreaShowsAcknowledgement) {
     Click(text2);
     EXPECT_EQ(WindowText(text1), L"http://example.com/a.zip");
 
-    PressAndRelease(ClientToScreenPoint(m_window, 200, 140),  // below the text boxes
+    PressAndRelease(ClientToScreenPoint(m_window, Px(200), Px(140)),  // below the text boxes
                     [this] { return ThreadInfo().hwndCapture == m_window; });
     EXPECT_EQ(TextOnceItIs(text1, Acknowledgement::Text1()), Acknowledgement::Text1());
     EXPECT_EQ(TextOnceItIs(text2, Acknowledgement::Text2()), Acknowledgement::Text2());
@@ -138,13 +149,13 @@ TEST_F(TorvaneTest, ClosingTheWindowEndsTheProcess) {
 }
 
 TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
-    // The frame is the skin's: a 48-pixel caption band and 10-pixel edges.
+    // The frame is the skin's: a 48-pixel caption band and 10-pixel edges at 96 DPI.
     RECT frame{};
     GetWindowRect(m_window, &frame);
     POINT origin{0, 0};
     ClientToScreen(m_window, &origin);
-    EXPECT_EQ(origin.x - frame.left, 10);
-    EXPECT_EQ(origin.y - frame.top, 48);
+    EXPECT_EQ(origin.x - frame.left, SkinPx(10));
+    EXPECT_EQ(origin.y - frame.top, SkinPx(48));
     const int W = frame.right - frame.left;
 
     // The main window has minimize and close; minimize sits in the slot next to close.
@@ -157,13 +168,13 @@ TEST_F(TorvaneTest, SkinnedCaptionButtonsMinimizeAndClose) {
         const std::vector<COLORREF> lit = ScreenPixels(at);
         PressAndRelease(at, [&] { return ScreenPixels(at) != lit; });
     };
-    press({frame.left + W - 35, frame.top + 15});
+    press({frame.left + W - SkinPx(35), frame.top + SkinPx(15)});
     EXPECT_TRUE(WaitUntil([this] { return IsIconic(m_window); }, kDeadlineMs));
     ShowWindow(m_window, SW_RESTORE);
     SetForegroundWindow(m_window);
     ASSERT_TRUE(WaitUntil([this] { return !IsIconic(m_window) && GetForegroundWindow() == m_window; }, kDeadlineMs));
 
-    press({frame.left + W - 15, frame.top + 15});
+    press({frame.left + W - SkinPx(15), frame.top + SkinPx(15)});
     EXPECT_EQ(WaitForSingleObject(m_process.hProcess, kDeadlineMs), WAIT_OBJECT_0);
 }
 
@@ -187,12 +198,12 @@ std::wstring ClipboardTextAfter(DWORD sequence) {
 TEST_F(TorvaneTest, AcknowledgementNeedsPressAndReleaseOnTheClientArea) {
     RECT frame{};
     GetWindowRect(m_window, &frame);
-    const POINT inside = ClientToScreenPoint(m_window, 200, 140);
+    const POINT inside = ClientToScreenPoint(m_window, Px(200), Px(140));
     // A press on the left frame, then on the strip under the title plate,
     // each released on the empty client area. Tab after each shows that the
     // release has been handled: the focus moves on, the boxes stay empty.
-    const POINT presses[] = {{frame.left + 4, (frame.top + frame.bottom) / 2},
-                             {(frame.left + frame.right) / 2, frame.top + 42}};
+    const POINT presses[] = {{frame.left + SkinPx(4), (frame.top + frame.bottom) / 2},
+                             {(frame.left + frame.right) / 2, frame.top + SkinPx(42)}};
     const HWND focusAfter[] = {text2, command2};
     for (int i = 0; i < 2; ++i) {
         LeftDownAt(presses[i]);

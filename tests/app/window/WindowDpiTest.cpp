@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/window/frmTest.h"
+#include "caption/ShippedSkin.h"
 #include "ncframe/cNCCalcSize.h"
 #include "plumbing/Dpi.h"
 #include "plumbing/HighContrast.h"
@@ -41,6 +42,15 @@ void ExpectLaidOutAt(const frmTest& form, int dpi) {
     GetClientRect(w, &client);
     EXPECT_EQ(client.right, px(frmTest::kClientWidth));
     EXPECT_EQ(client.bottom, px(frmTest::kClientHeight));
+    // Skinned, the caption band above the client area is the skin's as drawn
+    // for this DPI (up to 200%, a drawing of its own for each scale).
+    if (GetPropA(w, cNCCalcSize::kImplementationProperty)) {
+        RECT window{};
+        GetWindowRect(w, &window);
+        POINT origin{0, 0};
+        ClientToScreen(w, &origin);
+        EXPECT_EQ(origin.y - window.top, Dpi::Scale(48, ShippedSkin::ArtFor(dpi).dpi));
+    }
 
     const RECT expected[] = {{px(432), 0, px(473), px(49)}, {px(432), px(72), px(473), px(121)},
                              {0, 0, px(425), px(57)}, {0, px(64), px(425), px(121)}};
@@ -54,7 +64,7 @@ void ExpectLaidOutAt(const frmTest& form, int dpi) {
         LOGFONTW lf{}, stock{};
         GetObjectW(font, sizeof lf, &lf);
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
-        EXPECT_EQ(lf.lfHeight, MulDiv(stock.lfHeight, dpi, Dpi::OfWindow(nullptr))) << ids[i];
+        EXPECT_EQ(lf.lfHeight, MulDiv(stock.lfHeight, dpi, Dpi::System())) << ids[i];
     }
 
     // Each button's caption fits inside its button's edge, broken into lines
@@ -126,6 +136,72 @@ TEST(MainWindowDpi, DpiChangesLayTheWindowOutAgainInTheSuggestedRectangle) {
         EXPECT_EQ(now.top, suggested.top) << to;
         ExpectLaidOutAt(w.form, to);
     }
+}
+
+namespace {
+
+// Counts the paints of one window of this thread, of its frame (WM_NCPAINT)
+// and of its client area (WM_PAINT): those sent to it, and those it takes
+// from the queue. Hooks see them whoever handles them (the skin's frame
+// controller answers WM_NCPAINT before the window's own procedure).
+class PaintCount {
+public:
+    explicit PaintCount(HWND hwnd) : m_hwnd(hwnd) {
+        s_count = this;
+        m_sent = SetWindowsHookExW(WH_CALLWNDPROC, Sent, nullptr, GetCurrentThreadId());
+        m_taken = SetWindowsHookExW(WH_GETMESSAGE, Taken, nullptr, GetCurrentThreadId());
+    }
+    ~PaintCount() {
+        UnhookWindowsHookEx(m_sent);
+        UnhookWindowsHookEx(m_taken);
+        s_count = nullptr;
+    }
+    PaintCount(const PaintCount&) = delete;
+    PaintCount& operator=(const PaintCount&) = delete;
+
+    int frame = 0, client = 0;
+    RECT frameAt{};  // the window's place when its frame was last painted
+
+private:
+    void Saw(HWND hwnd, UINT message) {
+        if (hwnd != m_hwnd) return;
+        client += message == WM_PAINT;
+        if (message != WM_NCPAINT) return;
+        ++frame;
+        GetWindowRect(hwnd, &frameAt);
+    }
+    static LRESULT CALLBACK Sent(int code, WPARAM wParam, LPARAM lParam) noexcept {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_count) s_count->Saw(m->hwnd, m->message);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK Taken(int code, WPARAM wParam, LPARAM lParam) noexcept {
+        const auto* m = reinterpret_cast<const MSG*>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && s_count) s_count->Saw(m->hwnd, m->message);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline PaintCount* s_count = nullptr;
+    HWND m_hwnd;
+    HHOOK m_sent = nullptr, m_taken = nullptr;
+};
+
+}  // namespace
+
+TEST(MainWindowDpi, AChangeRepaintsTheWindowOnceAtItsNewSize) {
+    MainWindow w;
+    WaitUntil([] { return true; });  // the first paints
+    const int from = w.form.WindowDpi(), to = from == 144 ? 96 : 144;
+    PaintCount paints(w.hwnd());
+    ChangeDpi(w.form, to, Suggested(w.hwnd(), from, to, 0, 0));
+    // Anything the change left to paint later is painted here.
+    WaitUntil([] { return true; });
+    EXPECT_EQ(paints.frame, 1);
+    EXPECT_EQ(paints.client, 1);
+    EXPECT_FALSE(GetUpdateRect(w.hwnd(), nullptr, FALSE));
+    RECT now{};
+    GetWindowRect(w.hwnd(), &now);
+    EXPECT_TRUE(EqualRect(&paints.frameAt, &now));
 }
 
 TEST(MainWindowDpi, ThousandChangesLeaveTheGdiCountUnchanged) {
@@ -215,4 +291,10 @@ TEST(MainWindowHighContrast, RunsUnskinnedWhileAThemeIsOnAndSwitchesWhileRunning
     SendMessageW(w.hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
     EXPECT_TRUE(Skinned(w.hwnd()));
     ExpectLaidOutAt(w.form, w.form.WindowDpi());
+    // Skinned anew after a change of DPI, the skin is drawn for the window's.
+    const int from = w.form.WindowDpi(), to = from == 144 ? 96 : 144;
+    ChangeDpi(w.form, to, Suggested(w.hwnd(), from, to, 0, 0));
+    SwitchHighContrast(w.hwnd(), true);
+    SwitchHighContrast(w.hwnd(), false);
+    ExpectLaidOutAt(w.form, to);
 }
