@@ -5,13 +5,15 @@
 
 #include "cNCCalcSize.h"
 #include "plumbing/ObjectFromPtr.h"
+#include "plumbing/ScopeGuard.h"
+#include "plumbing/UniqueHandle.h"
 
 namespace mDeclares {
 
 namespace {
 
-HHOOK m_hKeyHook = nullptr;
-HHOOK m_hMsgHook = nullptr;
+UniqueHook m_hKeyHook;
+UniqueHook m_hMsgHook;
 LONG_PTR m_lPtrTracker = 0;  // weak reference to the IMenuFilter that installed m_hMsgHook
 std::vector<LONG_PTR> m_lPtrFrames;  // weak references, in order of registration
 
@@ -38,17 +40,19 @@ bool IsReservedKey(WPARAM vKey) {
 }  // namespace
 
 void AttachKeyboardHook(cNCCalcSize& frame) {
-    if (!m_hKeyHook) m_hKeyHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardProc, nullptr, GetCurrentThreadId());
+    if (!m_hKeyHook) m_hKeyHook.reset(SetWindowsHookExA(WH_KEYBOARD, KeyboardProc, nullptr, GetCurrentThreadId()));
     if (FindFrame(frame) > 0) return;
+    // A hook installed for a frame that could not be registered goes again.
+    ScopeGuard unhook([]() noexcept {
+        if (m_lPtrFrames.empty()) m_hKeyHook.reset();
+    });
     m_lPtrFrames.push_back(ObjPtr(&frame));
+    unhook.release();
 }
 
 void DetachKeyboardHook(cNCCalcSize& frame) noexcept {
     if (const int i = FindFrame(frame); i > 0) m_lPtrFrames.erase(m_lPtrFrames.begin() + (i - 1));
-    if (m_lPtrFrames.empty() && m_hKeyHook) {
-        UnhookWindowsHookEx(m_hKeyHook);
-        m_hKeyHook = nullptr;
-    }
+    if (m_lPtrFrames.empty()) m_hKeyHook.reset();
 }
 
 int FindFrame(const cNCCalcSize& frame) noexcept {
@@ -81,23 +85,18 @@ LRESULT CALLBACK KeyboardProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept 
     } catch (...) {
         // A failing skin must not take keyboard input down with it: the key goes on.
     }
-    return CallNextHookEx(m_hKeyHook, nCode, wParam, lParam);
+    return CallNextHookEx(m_hKeyHook.get(), nCode, wParam, lParam);
 }
 
-HHOOK KeyboardHook() noexcept { return m_hKeyHook; }
+HHOOK KeyboardHook() noexcept { return m_hKeyHook.get(); }
 
 void AttachMsgHook(IMenuFilter& tracker) {
     DetachMsgHook();
     m_lPtrTracker = ObjPtr(&tracker);
-    m_hMsgHook = SetWindowsHookExA(WH_MSGFILTER, MsgFilterProc, nullptr, GetCurrentThreadId());
+    m_hMsgHook.reset(SetWindowsHookExA(WH_MSGFILTER, MsgFilterProc, nullptr, GetCurrentThreadId()));
 }
 
-void DetachMsgHook() noexcept {
-    if (m_hMsgHook) {
-        UnhookWindowsHookEx(m_hMsgHook);
-        m_hMsgHook = nullptr;
-    }
-}
+void DetachMsgHook() noexcept { m_hMsgHook.reset(); }
 
 LRESULT CALLBACK MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept {
     try {
@@ -109,9 +108,9 @@ LRESULT CALLBACK MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept
     } catch (...) {
         // A failing tracker must not break the popup loop: the message goes on.
     }
-    return CallNextHookEx(m_hMsgHook, nCode, wParam, lParam);
+    return CallNextHookEx(m_hMsgHook.get(), nCode, wParam, lParam);
 }
 
-HHOOK MsgHook() noexcept { return m_hMsgHook; }
+HHOOK MsgHook() noexcept { return m_hMsgHook.get(); }
 
 }  // namespace mDeclares

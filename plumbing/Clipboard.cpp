@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "GlobalLockGuard.h"
+
 namespace {
 
 // Opening is retried for about a second, with pauses that grow from 5 ms.
@@ -91,9 +93,8 @@ public:
         const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
         m_memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
         if (!m_memory) return;
-        if (void* target = GlobalLock(m_memory)) {
-            std::memcpy(target, text.c_str(), bytes);
-            GlobalUnlock(m_memory);
+        if (const GlobalLockGuard target(m_memory); target) {
+            std::memcpy(target.get(), text.c_str(), bytes);
         } else {
             GlobalFree(std::exchange(m_memory, nullptr));
         }
@@ -116,13 +117,13 @@ private:
 };
 
 // The text of the open clipboard's data handle, bounded by the block's size
-// in case the data lacks its terminating zero.
+// in case the data lacks its terminating zero. The lock is undone also when
+// the copy cannot be made.
 std::wstring TextOf(HANDLE data) {
-    const auto* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
-    if (!chars) return {};
-    std::wstring text(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
-    GlobalUnlock(data);
-    return text;
+    const GlobalLockGuard locked(data);
+    if (!locked) return {};
+    const auto* chars = static_cast<const wchar_t*>(locked.get());
+    return std::wstring(chars, wcsnlen(chars, locked.size() / sizeof(wchar_t)));
 }
 
 }  // namespace

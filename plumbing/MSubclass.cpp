@@ -7,7 +7,6 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -17,16 +16,34 @@
 namespace MSubclass {
 namespace {
 
+// The registry serves one thread. The program subclasses only on its
+// user-interface thread (the clipboard workers' message-only windows are
+// never subclassed), and a window's procedure always runs on the window's
+// thread; so the first attach binds the registry to its thread, and an attach
+// from another thread, or to another thread's window, is refused. Everything
+// below is then touched by that thread only and needs no lock.
+std::atomic<DWORD> g_thread{0};
+
+bool OnRegistryThread() noexcept { return g_thread.load(std::memory_order_relaxed) == GetCurrentThreadId(); }
+
+// Binds the registry to the calling thread on first use; whether `hwnd`, a
+// window of this thread, may be subclassed from here.
+bool MayAttachHere(HWND hwnd) noexcept {
+    const DWORD self = GetCurrentThreadId();
+    if (GetWindowThreadProcessId(hwnd, nullptr) != self) return false;
+    DWORD bound = 0;
+    return g_thread.compare_exchange_strong(bound, self) || bound == self;
+}
+
 // The message of the most recent hand-over to a client, and the previous
 // procedure of that message's window. Written just before each hand-over and
 // never restored, so nested dispatch leaves them on the nested message.
 UINT g_currentMessage = 0;
 WNDPROC g_previousProc = nullptr;
 
-// Counts every change of any registration, on any thread. A dispatch copy
-// made at another count is out of date, and so is a dispatch's list of
-// clients taken at another count.
-std::atomic<std::uint64_t> g_registrationChanges{0};
+// Counts every change of any registration. A dispatch whose list of clients
+// was taken at another count checks each client before its turn.
+std::uint64_t g_registrationChanges = 0;
 
 // A window property key built from decimal numbers and the letters "C", "#".
 class PropertyKey {
@@ -97,65 +114,36 @@ std::vector<LONG_PTR> ReadClients(HWND hwnd, UINT iMsg) {
     return clients;
 }
 
-// This thread's copy of the registrations, so that dispatch reads memory
+// A copy of the registrations in memory, so that dispatch reads memory
 // instead of window properties (each property read is a round trip to the
-// window server). Attach and detach on this thread edit it along with the
-// properties; a change made on another thread shows as a change count this
-// copy did not make, and the whole copy is dropped and read again, lazily,
-// from the properties.
+// window server). Attach and detach edit it along with the properties.
 struct WindowCopy {
     WNDPROC previous = nullptr;
-    // Every message of the window is here; otherwise a message missing here
-    // is read from the properties when it first arrives.
+    // Every message of the window is here; otherwise (after a failed edit
+    // dropped the window's copy) a message missing here is read from the
+    // properties when it first arrives.
     bool complete = false;
     // A complete copy holds no empty lists; another may, for messages
     // already read and found without clients.
     std::unordered_map<UINT, std::vector<LONG_PTR>> messages;
 };
+using DispatchCopy = std::unordered_map<HWND, WindowCopy>;
 
-struct DispatchCopy {
-    std::uint64_t changes = 0;  // the change count the copy is in step with
-    std::unordered_map<HWND, WindowCopy> windows;
-};
-
-// This thread's copy, made on first use and freed when the thread ends.
-// Held in fibre-local storage rather than a thread_local object: with
-// mingw's emulated thread-local storage, once a second thread had used and
-// destroyed its own copy, the first thread's next use of its copy hung.
-// Without memory there is no copy and dispatch reads the properties.
-DispatchCopy* ThisThreadsCopy() noexcept {
-    static const DWORD slot = FlsAlloc([](void* copy) { delete static_cast<DispatchCopy*>(copy); });
-    if (slot == FLS_OUT_OF_INDEXES) return nullptr;
-    auto* copy = static_cast<DispatchCopy*>(FlsGetValue(slot));
-    if (!copy) {
-        copy = new (std::nothrow) DispatchCopy;
-        if (copy && !FlsSetValue(slot, copy)) {
-            delete copy;
-            copy = nullptr;
-        }
-    }
-    return copy;
+// Never destroyed: a window may still go while static objects are torn
+// down at exit.
+DispatchCopy& TheCopy() noexcept {
+    static DispatchCopy* const copy = new DispatchCopy;
+    return *copy;
 }
 
-// This thread's copy, dropped first if another thread changed the registrations.
-DispatchCopy* CopyInStep() noexcept {
-    DispatchCopy* copy = ThisThreadsCopy();
-    if (!copy) return nullptr;
-    const std::uint64_t changes = g_registrationChanges.load(std::memory_order_acquire);
-    if (copy->changes != changes) {
-        copy->windows.clear();
-        copy->changes = changes;
-    }
-    return copy;
-}
-
-// The window's copy, read from its properties if this thread holds none.
-WindowCopy& WindowOf(DispatchCopy& copy, HWND hwnd) {
-    const auto found = copy.windows.find(hwnd);
-    if (found != copy.windows.end()) return found->second;
+// The window's copy, read from its properties if none is held.
+WindowCopy& WindowOf(HWND hwnd) {
+    DispatchCopy& copy = TheCopy();
+    const auto found = copy.find(hwnd);
+    if (found != copy.end()) return found->second;
     WindowCopy window;
     window.previous = reinterpret_cast<WNDPROC>(Read(hwnd, PreviousProcKey(hwnd)));
-    return copy.windows.emplace(hwnd, std::move(window)).first->second;
+    return copy.emplace(hwnd, std::move(window)).first->second;
 }
 
 // The clients of a message, or nullptr for none.
@@ -170,49 +158,36 @@ const std::vector<LONG_PTR>* ClientsOf(WindowCopy& window, HWND hwnd, UINT iMsg)
 // Whether `client` is still registered for the message, from the copy where
 // it can tell.
 bool StillRegistered(HWND hwnd, UINT iMsg, LONG_PTR client) noexcept {
-    if (const DispatchCopy* copy = CopyInStep()) {
-        if (const auto window = copy->windows.find(hwnd); window != copy->windows.end()) {
-            const auto clients = window->second.messages.find(iMsg);
-            if (clients != window->second.messages.end())
-                return std::find(clients->second.begin(), clients->second.end(), client) != clients->second.end();
-            if (window->second.complete) return false;
-        }
+    const DispatchCopy& copy = TheCopy();
+    if (const auto window = copy.find(hwnd); window != copy.end()) {
+        const auto clients = window->second.messages.find(iMsg);
+        if (clients != window->second.messages.end())
+            return std::find(clients->second.begin(), clients->second.end(), client) != clients->second.end();
+        if (window->second.complete) return false;
     }
     return FindSlot(hwnd, iMsg, client) != 0;
 }
 
-// Counts one change of the registrations made by this thread. Gives this
-// thread's copy when it was in step before the change, so the caller edits
-// it the same way; any other copy is dropped on its next use.
-DispatchCopy* CountChange() noexcept {
-    const std::uint64_t before = g_registrationChanges.fetch_add(1, std::memory_order_acq_rel);
-    DispatchCopy* copy = ThisThreadsCopy();
-    if (!copy || copy->changes != before) return nullptr;
-    copy->changes = before + 1;
-    return copy;
-}
-
 // What attach and detach need of the record: the window's attach count and
-// the clients of one message. Read from this thread's copy when it holds the
-// whole window in step (the shared procedure still installed shows that the
-// handle was not reused since), otherwise from the properties. Valid until
-// the registrations change.
+// the clients of one message. Read from the copy when it holds the whole
+// window (the shared procedure still installed shows that the handle was not
+// reused since), otherwise from the properties. Valid until the
+// registrations change.
 class RecordOfMessage {
 public:
     RecordOfMessage(HWND hwnd, UINT iMsg) noexcept : m_hwnd(hwnd), m_msg(iMsg) {
-        if (DispatchCopy* copy = CopyInStep()) {
-            const auto window = copy->windows.find(hwnd);
-            if (window != copy->windows.end() && window->second.complete &&
-                GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SharedWindowProc)) {
-                static const std::vector<LONG_PTR> none;
-                m_copied = &none;
-                for (const auto& [message, clients] : window->second.messages) {
-                    attachCount += static_cast<int>(clients.size());
-                    if (message == iMsg) m_copied = &clients;
-                }
-                clientCount = static_cast<int>(m_copied->size());
-                return;
+        const DispatchCopy& copy = TheCopy();
+        const auto window = copy.find(hwnd);
+        if (window != copy.end() && window->second.complete &&
+            GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SharedWindowProc)) {
+            static const std::vector<LONG_PTR> none;
+            m_copied = &none;
+            for (const auto& [message, clients] : window->second.messages) {
+                attachCount += static_cast<int>(clients.size());
+                if (message == iMsg) m_copied = &clients;
             }
+            clientCount = static_cast<int>(m_copied->size());
+            return;
         }
         attachCount = ReadCount(hwnd, AttachCountKey(hwnd));
         clientCount = ReadCount(hwnd, ClientCountKey(hwnd, iMsg));
@@ -257,6 +232,7 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
     if (processId != GetCurrentProcessId()) Raise(kErrExternalWindow, "Can't modify external window");
+    if (!MayAttachHere(hwnd)) Raise(kErrCantSubclass, "Can't subclass window");
 
     const LONG_PTR client = ObjPtr(&iwp);
     const RecordOfMessage record(hwnd, iMsg);
@@ -286,15 +262,15 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
     Write(hwnd, countKey, clientCount + 1);
     Write(hwnd, SlotKey(hwnd, iMsg, clientCount + 1), client);
 
-    DispatchCopy* const copy = CountChange();
-    if (!copy) return;
+    ++g_registrationChanges;
+    DispatchCopy& copy = TheCopy();
     try {
         if (attachCount == 0) {
             // A new record: whatever the copy held for this handle is gone.
-            WindowCopy& window = copy->windows[hwnd];
+            WindowCopy& window = copy[hwnd];
             window = WindowCopy{reinterpret_cast<WNDPROC>(previous), true, {}};
             window.messages[iMsg].push_back(client);
-        } else if (const auto found = copy->windows.find(hwnd); found != copy->windows.end()) {
+        } else if (const auto found = copy.find(hwnd); found != copy.end()) {
             WindowCopy& window = found->second;
             // A message this copy has not read yet is read when it arrives.
             const auto clients = window.messages.find(iMsg);
@@ -305,11 +281,13 @@ void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) {
             }
         }
     } catch (...) {
-        copy->windows.erase(hwnd);  // read again from the properties
+        copy.erase(hwnd);  // read again from the properties
     }
 }
 
 void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
+    // Another thread's attach was refused: it has nothing to detach.
+    if (!OnRegistryThread()) return;
     const LONG_PTR client = ObjPtr(&iwp);
     const RecordOfMessage record(hwnd, iMsg);
     const int slot = record.Find(client);
@@ -341,12 +319,12 @@ void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept {
         Remove(hwnd, countKey);
     }
 
-    DispatchCopy* const copy = CountChange();
-    if (!copy) return;
-    const auto window = copy->windows.find(hwnd);
-    if (window == copy->windows.end()) return;
+    ++g_registrationChanges;
+    DispatchCopy& copy = TheCopy();
+    const auto window = copy.find(hwnd);
+    if (window == copy.end()) return;
     if (attachCount <= 1) {
-        copy->windows.erase(window);
+        copy.erase(window);
         return;
     }
     const auto clients = window->second.messages.find(iMsg);
@@ -367,33 +345,23 @@ namespace {
 
 LRESULT Dispatch(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     // The previous procedure and the clients registered when the message
-    // arrived, in slot order, taken from this thread's copy. A client may
-    // change the registrations while it runs, so the list is copied out.
+    // arrived, in slot order, taken from the copy. A client may change the
+    // registrations while it runs, so the list is copied out.
     WNDPROC previous = nullptr;
     LONG_PTR fewClients[8];
     std::vector<LONG_PTR> manyClients;
     const LONG_PTR* clients = fewClients;
     int count = 0;
-    std::uint64_t changesAtEntry = 0;
+    const std::uint64_t changesAtEntry = g_registrationChanges;
     try {
-        const std::vector<LONG_PTR>* list = nullptr;
-        if (DispatchCopy* copy = CopyInStep()) {
-            changesAtEntry = copy->changes;
-            WindowCopy& window = WindowOf(*copy, hwnd);
-            previous = window.previous;
-            list = ClientsOf(window, hwnd, iMsg);
-        } else {
-            changesAtEntry = g_registrationChanges.load(std::memory_order_acquire);
-            previous = reinterpret_cast<WNDPROC>(Read(hwnd, PreviousProcKey(hwnd)));
-            manyClients = ReadClients(hwnd, iMsg);
-            list = &manyClients;
-        }
-        if (list) {
+        WindowCopy& window = WindowOf(hwnd);
+        previous = window.previous;
+        if (const std::vector<LONG_PTR>* list = ClientsOf(window, hwnd, iMsg)) {
             count = static_cast<int>(list->size());
             if (list->size() <= std::size(fewClients)) {
                 std::copy(list->begin(), list->end(), fewClients);
             } else {
-                if (list != &manyClients) manyClients = *list;
+                manyClients = *list;
                 clients = manyClients.data();
             }
         }
@@ -427,7 +395,7 @@ LRESULT Dispatch(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
             answered = true;
             continue;
         }
-        if (g_registrationChanges.load(std::memory_order_acquire) != changesAtEntry &&
+        if (g_registrationChanges != changesAtEntry &&
             !StillRegistered(hwnd, iMsg, address))
             continue;
         try {
@@ -460,18 +428,15 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lP
     const LRESULT result = Dispatch(hwnd, iMsg, wParam, lParam);
     // The window's last message: its properties go with it, and so does its
     // copy, whatever registrations its clients left behind.
-    if (iMsg == WM_NCDESTROY) {
-        if (DispatchCopy* copy = ThisThreadsCopy()) copy->windows.erase(hwnd);
-    }
+    if (iMsg == WM_NCDESTROY) TheCopy().erase(hwnd);
     return result;
 }
 
 CopiedRecord DispatchCopyOf(HWND hwnd) noexcept {
     CopiedRecord record;
-    DispatchCopy* copy = CopyInStep();
-    if (!copy) return record;
-    const auto window = copy->windows.find(hwnd);
-    if (window == copy->windows.end()) return record;
+    const DispatchCopy& copy = TheCopy();
+    const auto window = copy.find(hwnd);
+    if (window == copy.end()) return record;
     try {
         record.held = true;
         record.previous = window->second.previous;

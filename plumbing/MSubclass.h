@@ -24,8 +24,12 @@
 // message it attached before it goes.
 //
 // The properties are the public record, written on every change. Dispatch
-// reads a copy of them that each thread keeps in memory instead, because
-// every property read is a round trip to the window server.
+// reads a copy of them kept in memory instead, because every property read
+// is a round trip to the window server.
+//
+// The registry serves one thread, the one that first attaches (the program's
+// user-interface thread): it subclasses that thread's windows only, and is
+// called on that thread only.
 namespace MSubclass {
 
 // Codes of the errors AttachMessage raises (see RaisedError::OfObject).
@@ -35,15 +39,16 @@ constexpr std::uint32_t kErrInvalidWindow = 13083;     // "Invalid window"
 constexpr std::uint32_t kErrExternalWindow = 13084;    // "Can't modify external window"
 
 // Start subclassing for a particular message. Checks, in this order, that
-// `hwnd` is a window, that it belongs to this process, that the shared
-// procedure could be installed (first attach only) and that `iwp` is not
-// already registered for this message; the failing check raises its error and
-// changes nothing.
+// `hwnd` is a window, that it belongs to this process, that it belongs to the
+// calling thread and that thread to the registry (else "Can't subclass
+// window"), that the shared procedure could be installed (first attach only)
+// and that `iwp` is not already registered for this message; the failing
+// check raises its error and changes nothing.
 void AttachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg);
 
 // Stop subclassing for a particular message. The window's last registration
 // reinstalls its previous procedure. Detaching a registration that does not
-// exist changes nothing.
+// exist, or from a thread other than the registry's, changes nothing.
 void DetachMessage(ISubclass& iwp, HWND hwnd, UINT iMsg) noexcept;
 
 // Returns the message currently being worked on. Only valid in the
@@ -59,9 +64,8 @@ LRESULT CallOldWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) no
 // The window procedure installed on subclassed windows.
 LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept;
 
-// What the calling thread's dispatch copy holds for one window, for checks
-// against the properties: nothing (held false) until this thread attaches to
-// the window or dispatches one of its messages.
+// What the dispatch copy holds for one window, for checks against the
+// properties: nothing (held false) until a client attaches to the window.
 struct CopiedRecord {
     bool held = false;
     WNDPROC previous = nullptr;

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "ScopeGuard.h"
+
 namespace MTimer {
 namespace {
 
@@ -27,18 +29,22 @@ bool TimerCreate(CTimer& timer) {
         timer.Interval(0);
         return false;
     }
+    // Until the timer has its slot (the registry full, or the timer not held
+    // by a counted reference), the system timer would never be dispatched: it
+    // goes again, and with it the id, which the system may hand out later.
+    ScopeGuard kill([&timer, id]() noexcept {
+        KillTimer(nullptr, id);
+        timer.TimerID(0);
+    });
     Registry& registry = TheRegistry();
     for (int slot = 1; slot <= kSlots; ++slot) {
         std::shared_ptr<CTimer>& entry = registry.slots[static_cast<std::size_t>(slot - 1)];
         if (entry) continue;
         entry = timer.shared_from_this();
+        kill.release();
         if (registry.highWaterMark < slot) registry.highWaterMark = static_cast<std::int16_t>(slot);
         return true;
     }
-    // Full. The system timer would never be dispatched; it goes again, and
-    // with it the id, which the system may hand out to another timer later.
-    KillTimer(nullptr, id);
-    timer.TimerID(0);
     timer.ErrRaise(CTimer::kErrTooManyTimers);
 }
 

@@ -2,41 +2,29 @@
 
 #include <wincodec.h>
 
+#include "ComRef.h"
 #include "ScopeGuard.h"
 
 namespace {
 
-// Owns one reference to a COM object.
-struct ReleaseCom {
-    void operator()(IUnknown* object) const noexcept { object->Release(); }
-};
-template <typename T>
-using ComRef = std::unique_ptr<T, ReleaseCom>;
-
 // The PNG's pixels as a 24-bit top-down DIB section; 0 when it cannot be read.
 HBITMAP DecodePng(const void* data, DWORD size) {
-    IWICImagingFactory* factoryRaw = nullptr;
+    ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factoryRaw))))
+                                factory.putVoid())))
         return nullptr;
-    const ComRef<IWICImagingFactory> factory(factoryRaw);
-
-    IWICStream* streamRaw = nullptr;
-    if (FAILED(factory->CreateStream(&streamRaw))) return nullptr;
-    const ComRef<IWICStream> stream(streamRaw);
+    ComRef<IWICStream> stream;
+    if (FAILED(factory->CreateStream(stream.put()))) return nullptr;
     // The resource stays mapped while the module is loaded; WIC only reads it.
     if (FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size))) return nullptr;
 
-    IWICBitmapDecoder* decoderRaw = nullptr;
-    if (FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoderRaw)))
+    ComRef<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.put())))
         return nullptr;
-    const ComRef<IWICBitmapDecoder> decoder(decoderRaw);
-    IWICBitmapFrameDecode* frameRaw = nullptr;
-    if (FAILED(decoder->GetFrame(0, &frameRaw))) return nullptr;
-    const ComRef<IWICBitmapFrameDecode> frame(frameRaw);
-    IWICFormatConverter* converterRaw = nullptr;
-    if (FAILED(factory->CreateFormatConverter(&converterRaw))) return nullptr;
-    const ComRef<IWICFormatConverter> converter(converterRaw);
+    ComRef<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, frame.put()))) return nullptr;
+    ComRef<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(converter.put()))) return nullptr;
     if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)))
         return nullptr;

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-// Move-only owners of GDI and USER handles.
+// Move-only owners of GDI and USER handles and of hooks.
 
 // Owns a handle and frees it with `Free` (DeleteObject, DeleteDC, DestroyMenu...).
 template <typename Handle, auto Free>
@@ -35,11 +35,13 @@ private:
 
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void DeleteMemoryDC(HDC dc) noexcept { DeleteDC(dc); }
+inline void Unhook(HHOOK hook) noexcept { UnhookWindowsHookEx(hook); }
 
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using UniqueDC = UniqueHandle<HDC, DeleteMemoryDC>;
+using UniqueHook = UniqueHandle<HHOOK, Unhook>;
 
 // Selects an object into a DC for the guard's lifetime and puts the previous
 // one back when it goes.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ComRef.h"
+
 namespace {
 
 // oleacc.dll is loaded when a reader first asks, from the system folder only
@@ -41,15 +43,14 @@ LRESULT cAccessible::Answer(WPARAM wParam, const std::shared_ptr<IAccessibleSour
     // reader's calls from its message loop for as long as it runs.
     static thread_local const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)com;
-    cAccessible* object = nullptr;
+    ComRef<cAccessible> object;
     try {
-        object = new cAccessible(source);
+        object = ComRef<cAccessible>(new cAccessible(source));
     } catch (...) {
         return 0;
     }
     // LresultFromObject takes its own reference for the reader.
-    const LRESULT result = lresultFromObject(kIidAccessible, wParam, object);
-    object->Release();
+    const LRESULT result = lresultFromObject(kIidAccessible, wParam, object.get());
     return result > 0 ? result : 0;
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // GBK (code page 936) through one table compiled into every build
-// (GbkTable.inc, written by scripts/gbk-table), so that the Windows and Linux
+// (GbkTable.inc, written by scripts/link-tables), so that the Windows and Linux
 // programs read and write the same bytes. ASCII is one byte, 0x80 is the
 // euro sign, and every other character is a lead byte 0x81-0xFE with a trail
 // byte 0x40-0xFE other than 0x7F. The user-defined areas (which systems map

@@ -31,19 +31,7 @@ int SourceColumn(int x, int W, int srcX0) {
 
 // The window's top `height` rows, `width` columns wide, in one copy.
 std::vector<COLORREF> Shot(const SkinnedWindow& w, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const UniqueDC mem(CreateCompatibleDC(nullptr));
-    {
-        const SelectGuard selected(mem.get(), dib.get());
-        HDC dc = GetWindowDC(w.window.hwnd());
-        BitBlt(mem.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        ReleaseDC(w.window.hwnd(), dc);
-    }
-    const auto* p = static_cast<const DWORD*>(bits);
-    return std::vector<COLORREF>(p, p + static_cast<size_t>(width) * height);
+    return WindowPixels(w.window.hwnd(), RECT{0, 0, width, height});
 }
 
 // Counts pixels of `color` in a window rectangle; the rightmost such column.
@@ -52,14 +40,13 @@ struct Ink {
 };
 Ink InkIn(const SkinnedWindow& w, const RECT& r, COLORREF color) {
     Ink ink;
-    HDC dc = GetWindowDC(w.window.hwnd());
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            if (GetPixel(dc, x, y) == color) {
-                ++ink.count;
-                ink.rightmost = std::max(ink.rightmost, x);
-            }
-    ReleaseDC(w.window.hwnd(), dc);
+    const std::vector<COLORREF> pixels = WindowPixels(w.window.hwnd(), r);
+    const int left = r.left, width = r.right - r.left;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        if (pixels[i] == color) {
+            ++ink.count;
+            ink.rightmost = std::max(ink.rightmost, left + static_cast<int>(i) % width);
+        }
     return ink;
 }
 

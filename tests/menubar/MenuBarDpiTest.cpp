@@ -87,12 +87,9 @@ std::vector<COLORREF> ItemPixels(HMENU menu, int pos, RECT& item) {
     const HWND popup = VisiblePopup();
     RECT at{};
     GetWindowRect(popup, &at);
-    HDC dc = GetWindowDC(popup);
-    std::vector<COLORREF> pixels;
-    for (int y = item.top; y < item.bottom; ++y)
-        for (int x = item.left; x < item.right; ++x) pixels.push_back(GetPixel(dc, x - at.left, y - at.top));
-    ReleaseDC(popup, dc);
-    return pixels;
+    RECT inPopup = item;
+    OffsetRect(&inPopup, -at.left, -at.top);
+    return WindowPixels(popup, inPopup);
 }
 
 }  // namespace

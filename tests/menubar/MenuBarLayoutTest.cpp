@@ -34,12 +34,8 @@ SIZE Extent(const MenuWindow& w, const std::string& text) {
 }
 
 int CountColor(const MenuWindow& w, const RECT& r, COLORREF color) {
-    int n = 0;
-    HDC dc = GetWindowDC(w.hwnd());
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) n += GetPixel(dc, x, y) == color;
-    ReleaseDC(w.hwnd(), dc);
-    return n;
+    const std::vector<COLORREF> pixels = WindowPixels(w.hwnd(), r);
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), color));
 }
 
 }  // namespace

@@ -183,16 +183,22 @@ RECT ItemScreenRect(HMENU menu, int pos) {
 // screen shows a window's drawing only once the system has flushed it there.
 class PopupReader {
 public:
-    PopupReader() : m_popup(VisiblePopup()), m_dc(GetWindowDC(m_popup)) { GetWindowRect(m_popup, &m_at); }
-    ~PopupReader() { ReleaseDC(m_popup, m_dc); }
-    PopupReader(const PopupReader&) = delete;
-    PopupReader& operator=(const PopupReader&) = delete;
-    COLORREF operator()(int x, int y) const { return GetPixel(m_dc, x - m_at.left, y - m_at.top); }
+    PopupReader() {
+        const HWND popup = VisiblePopup();
+        GetWindowRect(popup, &m_at);
+        m_pixels = WindowPixels(popup, RECT{0, 0, m_at.right - m_at.left, m_at.bottom - m_at.top});
+    }
+    COLORREF operator()(int x, int y) const {
+        const int width = m_at.right - m_at.left;
+        x -= m_at.left;
+        y -= m_at.top;
+        if (x < 0 || y < 0 || x >= width || y >= m_at.bottom - m_at.top) return CLR_INVALID;
+        return m_pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
 
 private:
-    HWND m_popup;
-    HDC m_dc;
     RECT m_at{};
+    std::vector<COLORREF> m_pixels;
 };
 
 int Count(const RECT& r, COLORREF color) {

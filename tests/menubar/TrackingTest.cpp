@@ -57,26 +57,11 @@ MenuScript::Step OpenOn(const MenuWindow& w, int k, std::function<void()> act) {
 
 // The pixels of the popup on show, row by row, from its own window DC (the
 // screen shows them only once the system has flushed them there).
-std::vector<std::uint32_t> PopupPixels() {
+std::vector<COLORREF> PopupPixels() {
     const HWND popup = VisiblePopup();
     RECT r{};
     GetWindowRect(popup, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return {};
-    HDC source = GetWindowDC(popup);
-    HDC dc = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    SelectObject(dc, old);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(popup, source);
-    return pixels;
+    return WindowPixels(popup, RECT{0, 0, r.right - r.left, r.bottom - r.top});
 }
 
 }  // namespace
@@ -252,7 +237,7 @@ TEST(MenuBarTracking, AltMnemonicPopupIsDrawnExactlyAsAClickedOne) {
     w.window.swallowSysCommands = true;
     HMENU file = GetSubMenu(menu, 0);
     // "&New" highlighted and left again, "&Open..." highlighted.
-    auto highlightSecond = [&](std::vector<std::uint32_t>& pixels) {
+    auto highlightSecond = [&](std::vector<COLORREF>& pixels) {
         return std::vector<MenuScript::Step>{{[&] { return Highlighted(file) == 0; }, [] { TypeKey(VK_DOWN); }},
                                              {[&] { return Highlighted(file) == 1; },
                                               [&] {
@@ -260,7 +245,7 @@ TEST(MenuBarTracking, AltMnemonicPopupIsDrawnExactlyAsAClickedOne) {
                                                   TypeKey(VK_ESCAPE);
                                               }}};
     };
-    std::vector<std::uint32_t> clicked, typed;
+    std::vector<COLORREF> clicked, typed;
     {
         std::vector<MenuScript::Step> steps{OpenOn(w, 1, [] { TypeKey(VK_DOWN); })};
         for (auto& step : highlightSecond(clicked)) steps.push_back(step);

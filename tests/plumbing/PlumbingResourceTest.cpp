@@ -1,5 +1,5 @@
 // Many memory DCs, registrations and timers leave no GDI object, window,
-// window property, atom or timer behind.
+// window property, atom or timer behind; the small owners let go.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "plumbing/CTimer.h"
+#include "plumbing/ComRef.h"
+#include "plumbing/GlobalLockGuard.h"
 #include "plumbing/MSubclass.h"
 #include "plumbing/MTimer.h"
+#include "plumbing/ScopeGuard.h"
 #include "plumbing/StdPicture.h"
 #include "plumbing/cMemDC.h"
 #include "tests/support/GdiObjectCount.h"
@@ -54,6 +57,18 @@ int PropertyCount(HWND hwnd) {
 }
 
 std::string HandleText(HWND hwnd) { return std::to_string(static_cast<int>(reinterpret_cast<INT_PTR>(hwnd))); }
+
+// A COM object that counts its references, starting with the creator's.
+class CountedUnknown : public IUnknown {
+public:
+    STDMETHODIMP QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    ULONG refs = 1;
+};
 
 }  // namespace
 
@@ -158,4 +173,37 @@ TEST(ResourceTest, StartedAndStoppedTimersLeaveNoTimerBehind) {
     EXPECT_TRUE(WaitUntil([&] { return witnessTicks >= 2; }));
     witness->Interval(0);
     EXPECT_EQ(ticks, 0);
+}
+
+TEST(ResourceTest, OwnersLetGoOfComReferencesGlobalLocksAndUnreleasedUndos) {
+    CountedUnknown first, second;
+    {
+        ComRef<IUnknown> held(&first);
+        *held.put() = &second;  // a creating call's out-parameter: the held one goes first
+        EXPECT_EQ(first.refs, 0u);
+        const ComRef<IUnknown> moved(std::move(held));
+        EXPECT_FALSE(held);
+        EXPECT_EQ(second.refs, 1u);
+    }
+    EXPECT_EQ(second.refs, 0u);
+
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 16);
+    ASSERT_NE(memory, nullptr);
+    {
+        const GlobalLockGuard locked(memory);
+        ASSERT_TRUE(locked);
+        EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 1u);
+        EXPECT_GE(locked.size(), 16u);
+    }
+    EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 0u);
+    EXPECT_FALSE(GlobalLockGuard(nullptr));
+    GlobalFree(memory);
+
+    int undone = 0;
+    {
+        ScopeGuard kept([&undone]() noexcept { ++undone; });
+        kept.release();
+        const ScopeGuard undo([&undone]() noexcept { ++undone; });
+    }
+    EXPECT_EQ(undone, 1);
 }

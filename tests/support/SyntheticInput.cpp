@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "WaitFor.h"
+#include "plumbing/GlobalLockGuard.h"
 
 namespace SyntheticInput {
 
@@ -119,11 +120,9 @@ bool OpenTheClipboard() {
 std::wstring ClipboardText() {
     std::wstring text;
     if (!OpenTheClipboard()) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
+    if (const GlobalLockGuard locked(GetClipboardData(CF_UNICODETEXT)); locked) {
+        const auto* chars = static_cast<const wchar_t*>(locked.get());
+        text.assign(chars, wcsnlen(chars, locked.size() / sizeof(wchar_t)));
     }
     CloseClipboard();
     return text;
@@ -141,9 +140,12 @@ void PutOnClipboard(UINT format, const void* data, size_t bytes) {
     if (!OpenTheClipboard()) return;
     EmptyClipboard();
     if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        std::memcpy(GlobalLock(memory), data, bytes);
-        GlobalUnlock(memory);
-        if (!SetClipboardData(format, memory)) GlobalFree(memory);
+        bool copied = false;
+        if (const GlobalLockGuard target(memory); target) {
+            std::memcpy(target.get(), data, bytes);
+            copied = true;
+        }
+        if (!copied || !SetClipboardData(format, memory)) GlobalFree(memory);
     }
     CloseClipboard();
 }
