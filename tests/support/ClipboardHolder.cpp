@@ -16,6 +16,8 @@
 #include <cstring>
 #include <string>
 
+#include "plumbing/GlobalLockGuard.h"
+
 namespace {
 
 HANDLE g_stop = nullptr;
@@ -25,7 +27,7 @@ bool Stopped(DWORD waitMs = 0) { return WaitForSingleObject(g_stop, waitMs) == W
 void ReadText(HWND opener) {
     if (!OpenClipboard(opener)) return;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (GlobalLock(data)) GlobalUnlock(data);
+        const GlobalLockGuard locked(data);
     }
     CloseClipboard();
 }

@@ -9,6 +9,7 @@
 #include "app/core/ConversionCommands.h"
 #include "app/window/CommandRunner.h"
 #include "plumbing/Clipboard.h"
+#include "plumbing/GlobalLockGuard.h"
 #include "plumbing/TextBox.h"
 #include "tests/support/ClipboardPeer.h"
 #include "TestExecutor.h"
@@ -55,8 +56,11 @@ TEST_F(CommandsOnWindowsTest, BothDirectionsLeaveOnlyTheResultOnTheClipboard) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     const char extra[] = "extra";
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof extra);
-    memcpy(GlobalLock(memory), extra, sizeof extra);
-    GlobalUnlock(memory);
+    {
+        const GlobalLockGuard locked(memory);
+        ASSERT_TRUE(locked);
+        memcpy(locked.get(), extra, sizeof extra);
+    }
     SetClipboardData(RegisterClipboardFormatW(L"Torvane.TestFormat"), memory);
     CloseClipboard();
 
