@@ -35,22 +35,17 @@ void Show(HWND hwnd, int showCommand) noexcept {
         Dwm::SetWindowAttribute(hwnd, Dwm::kCloak, FALSE);
         return;
     }
-    if (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) {
-        // Layered by its owner, who sets how it shows.
-        ShowWindow(hwnd, showCommand);
-        PaintPending(hwnd);
-        return;
-    }
     // A layered window is not visible until its attributes are set
-    // (SetLayeredWindowAttributes); Wine does not even map it. It paints
-    // meanwhile, which is all Wine needs.
+    // (SetLayeredWindowAttributes); at alpha 0 it is visible to the program,
+    // which paints it, and transparent on the screen. Wine shows the alpha
+    // where a compositing manager runs.
     SetLayered(hwnd, true);
     ShowWindow(hwnd, showCommand);
-    PaintPending(hwnd);
-    // Without DWM, Windows gives the window a surface of its own only now and
-    // has it paint again: at alpha 0 nobody sees it.
     SetLayeredWindowAttributes(hwnd, 0, 0, LWA_ALPHA);
     PaintPending(hwnd);
+    // Wine copies what was painted to the display only as the thread waits:
+    // a wait that returns at once, so that the window turns opaque complete.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
     // Opaque, with everything painted; then a window like any other again,
     // repainting (where the system asks for it) the same pixels.
     SetLayeredWindowAttributes(hwnd, 0, 255, LWA_ALPHA);

@@ -10,8 +10,8 @@ namespace FirstShow {
 
 // ShowWindow(hwnd, showCommand), with the window kept out of sight until all
 // of it has painted: cloaked where the Desktop Window Manager cloaks
-// (Windows 8 and later), layered and not yet opaque elsewhere. The window
-// ends as it began, neither cloaked nor layered.
+// (Windows 8 and later), layered and transparent elsewhere. For a window
+// that is neither cloaked nor layered, and ends so.
 void Show(HWND hwnd, int showCommand) noexcept;
 
 }  // namespace FirstShow

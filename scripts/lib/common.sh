@@ -10,6 +10,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 torvane_started_xvfb=""
+torvane_started_compositor=""
 
 # Runs Wine with code page 936 as the ANSI and OEM code page (`env` keeps bash
 # itself out of it). The code page comes from the name alone, but arguments
@@ -19,8 +20,10 @@ torvane_wine() {
   env LC_ALL=zh_CN.UTF-8 "$WINE" "$@"
 }
 
-# Starts a virtual display when there is none; torvane_stop_display ends it.
-# TORVANE_SCREEN sets its size and depth.
+# Starts a virtual display when there is none, with a compositing manager as
+# desktops have (it shows a window's opacity, so a window that is shown
+# transparent until it has painted stays out of sight meanwhile);
+# torvane_stop_display ends both. TORVANE_SCREEN sets its size and depth.
 torvane_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n=90
@@ -29,7 +32,12 @@ torvane_start_display() {
   torvane_started_xvfb=$!
   export DISPLAY=":$n"
   for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
+    if xdpyinfo >/dev/null 2>&1; then
+      # Client-side compositing without shadows: windows look as they are drawn.
+      xcompmgr -n >/dev/null 2>&1 &
+      torvane_started_compositor=$!
+      return 0
+    fi
     sleep 0.1
   done
   echo "could not start Xvfb on $DISPLAY" >&2
@@ -37,6 +45,11 @@ torvane_start_display() {
 }
 
 torvane_stop_display() {
+  if [ -n "$torvane_started_compositor" ]; then
+    kill "$torvane_started_compositor" 2>/dev/null || true
+    wait "$torvane_started_compositor" 2>/dev/null || true
+    torvane_started_compositor=""
+  fi
   if [ -n "$torvane_started_xvfb" ]; then
     kill "$torvane_started_xvfb" 2>/dev/null || true
     wait "$torvane_started_xvfb" 2>/dev/null || true
