@@ -20,10 +20,8 @@ torvane_wine() {
   env LC_ALL=zh_CN.UTF-8 "$WINE" "$@"
 }
 
-# Starts a virtual display when there is none, with a compositing manager as
-# desktops have (it shows a window's opacity, so a window that is shown
-# transparent until it has painted stays out of sight meanwhile);
-# torvane_stop_display ends both. TORVANE_SCREEN sets its size and depth.
+# Starts a virtual display when there is none; torvane_stop_display ends it.
+# TORVANE_SCREEN sets its size and depth.
 torvane_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n=90
@@ -32,24 +30,42 @@ torvane_start_display() {
   torvane_started_xvfb=$!
   export DISPLAY=":$n"
   for _ in $(seq 100); do
-    if xdpyinfo >/dev/null 2>&1; then
-      # Client-side compositing without shadows: windows look as they are drawn.
-      xcompmgr -n >/dev/null 2>&1 &
-      torvane_started_compositor=$!
-      return 0
-    fi
+    xdpyinfo >/dev/null 2>&1 && return 0
     sleep 0.1
   done
   echo "could not start Xvfb on $DISPLAY" >&2
   return 1
 }
 
-torvane_stop_display() {
+# Starts a compositing manager on the display, as desktops have: it shows a
+# window's opacity (a window shown transparent until it has painted stays out
+# of sight). Client-side compositing without shadows, so windows look as they
+# are drawn. torvane_stop_compositor ends it.
+torvane_start_compositor() {
+  xcompmgr -n >/dev/null 2>&1 &
+  torvane_started_compositor=$!
+  # It names its window as it starts, then takes over the screen at once;
+  # a second look waits for that (a request waits while it holds the server).
+  for _ in $(seq 100); do
+    if xwininfo -root -children 2>/dev/null | grep -q '"xcompmgr"'; then
+      xwininfo -root >/dev/null 2>&1
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "could not start xcompmgr on $DISPLAY" >&2
+  return 1
+}
+
+torvane_stop_compositor() {
   if [ -n "$torvane_started_compositor" ]; then
     kill "$torvane_started_compositor" 2>/dev/null || true
     wait "$torvane_started_compositor" 2>/dev/null || true
     torvane_started_compositor=""
   fi
+}
+
+torvane_stop_display() {
   if [ -n "$torvane_started_xvfb" ]; then
     kill "$torvane_started_xvfb" 2>/dev/null || true
     wait "$torvane_started_xvfb" 2>/dev/null || true
