@@ -444,11 +444,12 @@ void cOrvelCaption::DrawButton(HDC hdc, int index, int state) {
 
 HDC cOrvelCaption::HoverDC() {
     if (!m_cHoverDC && m_hoverSource) {
-        // Tried once: without the looks, a lit button shows its normal look.
+        // Tried once: a DC without a surface stands for "no hover looks".
         m_cHoverDC = std::make_shared<cMemDC>();
         try {
             if (const std::shared_ptr<StdPicture> hover = m_hoverSource()) m_cHoverDC->CreateFromPicture(*hover);
         } catch (...) {
+            // A lit button shows its normal look instead.
         }
     }
     return m_cHoverDC ? m_cHoverDC->hdc() : nullptr;
