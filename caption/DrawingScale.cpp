@@ -187,11 +187,15 @@ Drawing Enlarge(const Drawing& from, Drawing to) {
         to.border = Compose(*f.border, {7 * toB, toB},
                             [&](const Composer& c) { c.Grid(Cells(7, fromB, toB), {{0, 0}, band}); });
     }
-    // The hover looks: four button cells in a row.
-    if (f.hover && f.hover->Handle()) {
-        to.hover = Compose(*f.hover, {4 * to.lButtonWidth, to.lButtonHeight}, [&](const Composer& c) {
-            c.Grid(Cells(4, f.lButtonWidth, to.lButtonWidth), {{0, 0}, {f.lButtonHeight, to.lButtonHeight}});
-        });
+    // The hover looks: four button cells in a row, enlarged when first needed.
+    if (f.hover) {
+        to.hover = [load = f.hover, fromW = f.lButtonWidth, fromH = f.lButtonHeight, toW = to.lButtonWidth,
+                    toH = to.lButtonHeight]() -> std::shared_ptr<StdPicture> {
+            const std::shared_ptr<StdPicture> hover = load();
+            if (!hover || !hover->Handle()) return nullptr;
+            return Compose(*hover, {4 * toW, toH},
+                           [&](const Composer& c) { c.Grid(Cells(4, fromW, toW), {{0, 0}, {fromH, toH}}); });
+        };
     }
     return to;
 }

@@ -42,7 +42,7 @@ cOrvelCaption::Drawing DrawingFor(HINSTANCE module, int dpi) {
     cOrvelCaption::Drawing d = drawing(art.measures, art.dpi);
     d.caption = picture(art.captionBitmap);
     d.border = picture(art.borderBitmap);
-    d.hover = StdPicture::FromPngResource(module, art.hoverImage);
+    d.hover = [module, id = art.hoverImage] { return StdPicture::FromPngResource(module, id); };
     if (art.dpi != kArts[0].dpi || dpi <= art.dpi) return d;
     return DrawingScale::Enlarge(d, drawing(MeasuresAt(dpi), dpi));
 }

@@ -115,7 +115,8 @@ void cOrvelCaption::Attach(IForm& f, const StdPicture& PicCaption, const StdPict
     m_cCaptionDC->CreateFromPicture(PicCaption);
     m_cBorderDC = std::make_shared<cMemDC>();
     m_cBorderDC->CreateFromPicture(PicBorder);
-    m_cHoverDC = std::make_shared<cMemDC>();
+    m_hoverSource = nullptr;
+    m_cHoverDC = nullptr;
     m_cCaptionBuf = std::make_shared<cMemDC>();
     m_cSideBuf = std::make_shared<cMemDC>();
     lButtonWidth = lButtonWidthA;
@@ -146,11 +147,10 @@ bool cOrvelCaption::UseDrawing(const Drawing& d) {
     if (!caption->hdc() && m_cCaptionDC) return false;  // keeps the drawing it has
     auto border = std::make_shared<cMemDC>();
     if (d.border) border->CreateFromPicture(*d.border);
-    auto hover = std::make_shared<cMemDC>();
-    if (d.hover) hover->CreateFromPicture(*d.hover);
     m_cCaptionDC = std::move(caption);
     m_cBorderDC = std::move(border);
-    m_cHoverDC = std::move(hover);
+    m_hoverSource = d.hover;
+    m_cHoverDC = nullptr;
     // New buffers: they only grow, and a smaller drawing must not keep a larger caption height.
     m_cCaptionBuf = std::make_shared<cMemDC>();
     m_cSideBuf = std::make_shared<cMemDC>();
@@ -431,13 +431,28 @@ void cOrvelCaption::DrawButton(HDC hdc, int index, int state) {
     else if (index == kMin)
         cell = 3;
     const int x = m_tBtnR[index].left, y = m_tBtnR[index].top;
-    if (state == kHover && m_cHoverDC && m_cHoverDC->hdc()) {
-        Copy(hdc, x, y, lButtonWidth, lButtonHeight, m_cHoverDC->hdc(), cell * lButtonWidth, 0);
-        return;
+    if (state == kHover) {
+        if (const HDC hover = HoverDC()) {
+            Copy(hdc, x, y, lButtonWidth, lButtonHeight, hover, cell * lButtonWidth, 0);
+            return;
+        }
     }
     const int column = cell == 0 ? lActiveRightEnd + 1 : lActiveRightEnd + cell * lButtonWidth;
     const int row = state == kPressed ? lButtonHeight : 0;
     Copy(hdc, x, y, lButtonWidth, lButtonHeight, m_cCaptionDC->hdc(), column, row);
+}
+
+HDC cOrvelCaption::HoverDC() {
+    if (!m_cHoverDC && m_hoverSource) {
+        // Tried once: a DC without a surface stands for "no hover looks".
+        m_cHoverDC = std::make_shared<cMemDC>();
+        try {
+            if (const std::shared_ptr<StdPicture> hover = m_hoverSource()) m_cHoverDC->CreateFromPicture(*hover);
+        } catch (...) {
+            // A lit button shows its normal look instead.
+        }
+    }
+    return m_cHoverDC ? m_cHoverDC->hdc() : nullptr;
 }
 
 void cOrvelCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) {

@@ -41,12 +41,16 @@ class cOrvelCaption final : public INCAreaModifier, public ISubclass, public IAc
 public:
     using OleColor = std::uint32_t;
 
+    // A picture made when it is first needed; null or an empty picture for none.
+    using PictureSource = std::function<std::shared_ptr<StdPicture>()>;
     // One drawing of the skin: the two bitmaps, how the caption bitmap is
     // cut, the caption buttons under the pointer (optional: close, restore,
-    // maximize, minimize side by side, one button cell each) and the DPI it
-    // was drawn for.
+    // maximize, minimize side by side, one button cell each; loaded the first
+    // time a button lights up, as most windows never show them) and the DPI
+    // it was drawn for.
     struct Drawing {
-        std::shared_ptr<StdPicture> caption, border, hover;
+        std::shared_ptr<StdPicture> caption, border;
+        PictureSource hover;
         int lButtonWidth = 0, lButtonHeight = 0, lActiveLeftEnd = 0, lActiveRightStart = 0, lActiveRightEnd = 0,
             lInactiveOffset = 0;
         int dpi = 96;
@@ -160,6 +164,9 @@ private:
     // A 96-DPI measure of the fixed geometry at the drawing's DPI.
     int S(int px96) const noexcept;
     void DrawButton(HDC hdc, int index, int state);
+    // The hover looks' DC, built from the drawing's source on first use;
+    // null when the drawing has none.
+    HDC HoverDC();
     int ButtonLook(int index) const noexcept { return index == m_iHot ? kHover : kNormal; }
     void OnNcMouseMove(POINT screen);
     void SetHot(int index);
@@ -184,7 +191,8 @@ private:
     std::shared_ptr<cMemDC> m_cCaptionDC;
     std::shared_ptr<cMemDC> m_cCaptionBuf;
     std::shared_ptr<cMemDC> m_cSideBuf;
-    std::shared_ptr<cMemDC> m_cHoverDC;  // no surface when the drawing has no hover looks
+    PictureSource m_hoverSource;
+    std::shared_ptr<cMemDC> m_cHoverDC;  // from m_hoverSource, once a button has lit up
     DrawingSource m_source;
     int m_dpi = 96;      // the window's
     int m_artDpi = 96;   // the drawing's

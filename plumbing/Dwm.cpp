@@ -26,6 +26,8 @@ const Api& System() noexcept {
         // compiler wants for function pointer casts.
         loaded.setWindowAttribute = reinterpret_cast<decltype(loaded.setWindowAttribute)>(
             reinterpret_cast<void*>(GetProcAddress(dll, "DwmSetWindowAttribute")));
+        loaded.getWindowAttribute = reinterpret_cast<decltype(loaded.getWindowAttribute)>(
+            reinterpret_cast<void*>(GetProcAddress(dll, "DwmGetWindowAttribute")));
         return loaded;
     }();
     return api;
@@ -38,6 +40,11 @@ const Api& Current() noexcept { return g_replacement ? *g_replacement : System()
 HRESULT SetWindowAttribute(HWND hwnd, DWORD attribute, int value) noexcept {
     const Api& api = Current();
     return api.setWindowAttribute ? api.setWindowAttribute(hwnd, attribute, &value, sizeof value) : E_NOTIMPL;
+}
+
+HRESULT GetWindowAttribute(HWND hwnd, DWORD attribute, int& value) noexcept {
+    const Api& api = Current();
+    return api.getWindowAttribute ? api.getWindowAttribute(hwnd, attribute, &value, sizeof value) : E_NOTIMPL;
 }
 
 void Replace(const Api& api) noexcept { g_replacement = api; }

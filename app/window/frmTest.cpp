@@ -8,6 +8,7 @@
 #include "app/core/Acknowledgement.h"
 #include "caption/ShippedSkin.h"
 #include "plumbing/Dpi.h"
+#include "plumbing/FirstShow.h"
 #include "plumbing/HighContrast.h"
 #include "plumbing/WindowPlacement.h"
 #include "resources/resource.h"
@@ -95,8 +96,7 @@ bool frmTest::Show(int showCommand) {
     CreateControls();
     Form_Load();
     FitClientArea();
-    ShowWindow(m_hwnd, showCommand);
-    UpdateWindow(m_hwnd);
+    FirstShow::Show(m_hwnd, showCommand);
     return true;
 }
 

@@ -10,6 +10,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 torvane_started_xvfb=""
+torvane_started_compositor=""
 
 # Runs Wine with code page 936 as the ANSI and OEM code page (`env` keeps bash
 # itself out of it). The code page comes from the name alone, but arguments
@@ -34,6 +35,34 @@ torvane_start_display() {
   done
   echo "could not start Xvfb on $DISPLAY" >&2
   return 1
+}
+
+# Starts a compositing manager on the display, as desktops have: it shows a
+# window's opacity (a window shown transparent until it has painted stays out
+# of sight). Client-side compositing without shadows, so windows look as they
+# are drawn. torvane_stop_compositor ends it.
+torvane_start_compositor() {
+  xcompmgr -n >/dev/null 2>&1 &
+  torvane_started_compositor=$!
+  # It names its window as it starts, then takes over the screen at once;
+  # a second look waits for that (a request waits while it holds the server).
+  for _ in $(seq 100); do
+    if xwininfo -root -children 2>/dev/null | grep -q '"xcompmgr"'; then
+      xwininfo -root >/dev/null 2>&1
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "could not start xcompmgr on $DISPLAY" >&2
+  return 1
+}
+
+torvane_stop_compositor() {
+  if [ -n "$torvane_started_compositor" ]; then
+    kill "$torvane_started_compositor" 2>/dev/null || true
+    wait "$torvane_started_compositor" 2>/dev/null || true
+    torvane_started_compositor=""
+  fi
 }
 
 torvane_stop_display() {

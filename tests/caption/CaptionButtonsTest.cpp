@@ -111,8 +111,19 @@ TEST(CaptionButtons, PressEndingOffItsButtonLeavesEveryButtonNormal) {
 
 TEST(CaptionButtons, ButtonsLightUnderThePointerUntilItLeavesTheWindow) {
     const int systemDpi = Dpi::System();
+    int hoverLoads = 0;
     SkinnedWindow w(Dpi::Scale(500, systemDpi), Dpi::Scale(200, systemDpi));
-    w.AttachForDpi();
+    // The shipped skin, counting the loads of its hover looks: none until a button lights up.
+    w.caption->Attach(w.window, [&hoverLoads](int dpi) {
+        cOrvelCaption::Drawing d = ShippedSkin::DrawingFor(GetModuleHandleW(nullptr), dpi);
+        d.hover = [&hoverLoads, load = d.hover] {
+            ++hoverLoads;
+            return load();
+        };
+        return d;
+    });
+    w.Activate();
+    EXPECT_EQ(hoverLoads, 0);
     const DrawnSkin drawn(w.caption->Dpi());
     const int bw = drawn.art.lButtonWidth, bh = drawn.art.lButtonHeight, rightEnd = drawn.art.lActiveRightEnd;
     // Compares a button with a cell of the hover looks (close, restore,
@@ -136,6 +147,7 @@ TEST(CaptionButtons, ButtonsLightUnderThePointerUntilItLeavesTheWindow) {
             EXPECT_TRUE(shows(index - 1, cells[index - 1], false));  // the last one went out
         }
     }
+    EXPECT_EQ(hoverLoads, 1);
     // The close button lights up red.
     MoveTo(w, CenterOfButton(w, 0));
     EXPECT_TRUE(WaitUntil([&] { return shows(0, 0, true); }));

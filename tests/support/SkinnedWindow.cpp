@@ -20,7 +20,7 @@ void SkinBitmaps::Attach(cOrvelCaption& c, IForm& f) const {
 
 DrawnSkin::DrawnSkin(int dpi) : art(ShippedSkin::DrawingFor(GetModuleHandleW(nullptr), dpi)) {
     captionDC.CreateFromPicture(*art.caption);
-    hoverDC.CreateFromPicture(*art.hover);
+    hoverDC.CreateFromPicture(*art.hover());
 }
 
 SkinnedWindow::SkinnedWindow(int width, int height, DWORD style, const wchar_t* title)
