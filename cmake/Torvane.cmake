@@ -116,14 +116,8 @@ endfunction()
 # Marks the tests of `target` that `filter` (a GoogleTest filter) selects as
 # following the display scale: they run again at each DPI of the DPI groups
 # (tests/CMakeLists.txt). Their expectations come from the DPI they see.
-# COMPOSITED runs them with a compositing manager on the display.
 function(torvane_add_dpi_tests target filter)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "COMPOSITED" "" "")
   if(WIN32)
-    set(run "$<TARGET_FILE:${target}>=${filter}")
-    if(arg_COMPOSITED)
-      set(run "composited:${run}")
-    endif()
-    set_property(GLOBAL APPEND PROPERTY TORVANE_DPI_TESTS "${run}")
+    set_property(GLOBAL APPEND PROPERTY TORVANE_DPI_TESTS "$<TARGET_FILE:${target}>=${filter}")
   endif()
 endfunction()

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "TorvaneProcess.h"
@@ -43,6 +45,20 @@ std::size_t Differences(const std::vector<std::uint32_t>& frame, const std::vect
     std::size_t count = 0;
     for (std::size_t i = 0; i < look.size(); ++i) count += steady[i] && frame[i] != look[i];
     return count;
+}
+
+// Where a frame differs from the look, for the failure message.
+std::string DifferingArea(const std::vector<std::uint32_t>& frame, const std::vector<std::uint32_t>& look,
+                          const std::vector<bool>& steady, int width) {
+    int left = width, top = INT_MAX, right = -1, bottom = -1;
+    for (std::size_t i = 0; i < look.size(); ++i) {
+        if (!steady[i] || frame[i] == look[i]) continue;
+        const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    return "x " + std::to_string(left) + "-" + std::to_string(right) + ", y " + std::to_string(top) + "-" +
+           std::to_string(bottom) + " of a " + std::to_string(width) + " x " +
+           std::to_string(look.size() / width) + " window";
 }
 
 // The window is kept out of sight until all of it has painted (FirstShow):
@@ -112,7 +128,8 @@ TEST(FirstFrame, IsTheFinishedLook) {
     for (std::size_t i = 0; i < frames.size(); ++i) {
         if (unpainted(frames[i])) continue;
         EXPECT_EQ(Differences(frames[i], look, steady), 0u)
-            << "frame " << i << " of " << frames.size() << " differs from the finished look";
+            << "frame " << i << " of " << frames.size() << " differs from the finished look at "
+            << DifferingArea(frames[i], look, steady, width);
     }
 }
 
